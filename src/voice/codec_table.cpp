@@ -1,0 +1,44 @@
+// One row of codec operations per codec type.
+#include "voice/codec_table.h"
+
+#include <array>
+
+#include "g711/g711.h"
+
+namespace zt {
+namespace {
+
+constexpr int kTypeSlots = 40;  // types 0..39; only twelve of them are codecs
+
+// G.711 keeps no state: no reset, every block suits, the block is never touched.
+template <int kLaw>
+constexpr CodecOps G711Row() {
+  return {nullptr, nullptr,
+          [](ZT_VOICE_STATE &, const int16_t *pcm, uint8_t *frame, int n) noexcept {
+            G711_EncodeFrame(pcm, frame, kLaw, n);
+          },
+          G711_DecodedSamples,
+          [](ZT_VOICE_STATE &, const uint8_t *frame, int16_t *pcm) noexcept {
+            G711_DecodeFrame(frame, pcm, kLaw);
+          }};
+}
+
+constexpr std::array<CodecOps, kTypeSlots> MakeTable() {
+  std::array<CodecOps, kTypeSlots> table{};
+  table[ZT_VOICE_G711A] = G711Row<ZT_VOICE_G711A>();
+  table[ZT_VOICE_G711U] = G711Row<ZT_VOICE_G711U>();
+  // ADPCM rows (types 3 and 35) go here.
+  // G.726 rows (types 4 to 7 and 36 to 39) go here.
+  return table;
+}
+
+constexpr std::array<CodecOps, kTypeSlots> kCodecs = MakeTable();
+
+}  // namespace
+
+const CodecOps *FindCodec(int t) noexcept {
+  if (t < 0 || t >= kTypeSlots || kCodecs[t].encode_frame == nullptr) return nullptr;
+  return &kCodecs[t];
+}
+
+}  // namespace zt
