@@ -3,6 +3,7 @@
 
 #include <array>
 
+#include "adpcm/adpcm.h"
 #include "g711/g711.h"
 
 namespace zt {
@@ -23,11 +24,26 @@ constexpr CodecOps G711Row() {
           }};
 }
 
+// IMA ADPCM: every block suits (a step index out of range is read as the
+// largest), and the decoder starts from the frame's own state words.
+template <int kType>
+constexpr CodecOps AdpcmRow() {
+  return {ADPCM_Reset, nullptr,
+          [](ZT_VOICE_STATE &state, const int16_t *pcm, uint8_t *frame, int n) noexcept {
+            ADPCM_EncodeFrame(state, pcm, frame, kType, n);
+          },
+          [](int length) noexcept { return ADPCM_DecodedSamples(length, kType); },
+          [](ZT_VOICE_STATE &state, const uint8_t *frame, int16_t *pcm) noexcept {
+            ADPCM_DecodeFrame(state, frame, pcm, kType);
+          }};
+}
+
 constexpr std::array<CodecOps, kTypeSlots> MakeTable() {
   std::array<CodecOps, kTypeSlots> table{};
   table[ZT_VOICE_G711A] = G711Row<ZT_VOICE_G711A>();
   table[ZT_VOICE_G711U] = G711Row<ZT_VOICE_G711U>();
-  // ADPCM rows (types 3 and 35) go here.
+  table[ZT_VOICE_ADPCM] = AdpcmRow<ZT_VOICE_ADPCM>();
+  table[ZT_VOICE_ADPCM_LEAD] = AdpcmRow<ZT_VOICE_ADPCM_LEAD>();
   // G.726 rows (types 4 to 7 and 36 to 39) go here.
   return table;
 }
