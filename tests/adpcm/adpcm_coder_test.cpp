@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct EncodeCase {
   std::vector<uint8_t> codes;
   AdpcmState end;
 };
+void PrintTo(const EncodeCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 std::vector<uint8_t> FullScaleCodes() {
   // Ten codes 7, then code 2, then 29 codes 0.
@@ -57,8 +61,7 @@ TEST_P(Encode, CodesAndEndState) {
   EXPECT_EQ(zt::ADPCM_LoadState(state), c.end);
 }
 
-INSTANTIATE_TEST_SUITE_P(Documented, Encode, testing::ValuesIn(kEncodeCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Documented, Encode, testing::ValuesIn(kEncodeCases), zt_test::CaseName{});
 
 struct DecodeCase {
   const char *name;
@@ -67,6 +70,9 @@ struct DecodeCase {
   std::vector<int16_t> pcm;
   AdpcmState end;
 };
+void PrintTo(const DecodeCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 const DecodeCase kDecodeCases[] = {
     {"StepUp", kReset, {0x77, 0x77}, {11, 41, 104, 240}, {240, 32}},
@@ -88,8 +94,7 @@ TEST_P(Decode, SamplesAndEndState) {
   EXPECT_EQ(zt::ADPCM_LoadState(state), c.end);
 }
 
-INSTANTIATE_TEST_SUITE_P(Documented, Decode, testing::ValuesIn(kDecodeCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Documented, Decode, testing::ValuesIn(kDecodeCases), zt_test::CaseName{});
 
 TEST(AdpcmBlock, EmptyOrNegativeCountDoesNothing) {
   for (const int count : {0, -1, -481, INT16_MIN}) {

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ struct FrameCase {
   std::vector<int16_t> decoded;
   AdpcmState decoder_end;
 };
+void PrintTo(const FrameCase &c, std::ostream *os) {
+  *os << c.name;
+}
 
 const FrameCase kFrameCases[] = {
     {"Adpcm5DropsTheFifth",
@@ -99,7 +103,7 @@ TEST_P(DocumentedFrame, EncodesAndDecodes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Documented, DocumentedFrame, testing::ValuesIn(kFrameCases),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         zt_test::CaseName{});
 
 class Stream : public testing::TestWithParam<int> {};
 
@@ -157,10 +161,7 @@ TEST_P(Stream, FramesCarryTheirStartAndDecodeAlone) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, Stream, testing::Values(ZT_VOICE_ADPCM, ZT_VOICE_ADPCM_LEAD),
-                         [](const auto &info) {
-                           return std::string(info.param == ZT_VOICE_ADPCM ? "ADPCM"
-                                                                           : "ADPCM_LEAD");
-                         });
+                         zt_test::AdpcmTypeName{});
 
 // A received frame of L = 5 with codes and a valid start, for both types.
 std::array<uint8_t, 14> ReceivedFrame() {
@@ -230,10 +231,7 @@ TEST_P(Received, LengthOneIsRefused) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Types, Received, testing::Values(ZT_VOICE_ADPCM, ZT_VOICE_ADPCM_LEAD),
-                         [](const auto &info) {
-                           return std::string(info.param == ZT_VOICE_ADPCM ? "ADPCM"
-                                                                           : "ADPCM_LEAD");
-                         });
+                         zt_test::AdpcmTypeName{});
 
 // A block that was never reset (step index byte above 88) encodes as if it
 // held the largest step, and its frame says so.

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <ostream>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "adpcm/adpcm.h"
@@ -30,6 +31,16 @@ inline ZT_VOICE_STATE AdpcmBlock(zt::AdpcmState s, uint8_t marker = 0xA5) {
   zt::ADPCM_StoreState(state, s);
   return state;
 }
+
+// Test names: a case table's `name`, or the ADPCM type of an int parameter.
+struct CaseName {
+  std::string operator()(const auto &info) const { return info.param.name; }
+};
+struct AdpcmTypeName {
+  std::string operator()(const testing::TestParamInfo<int> &info) const {
+    return info.param == ZT_VOICE_ADPCM_LEAD ? "ADPCM_LEAD" : "ADPCM";
+  }
+};
 
 // Seed of the randomised cases: ZT_TEST_SEED overrides the fixed default.
 // Tests print it with SCOPED_TRACE so that a failure can be replayed.
