@@ -24,6 +24,13 @@
 
 #include <stdint.h>
 
+/* The version of these headers, from the generated header below:
+ * ZT_VOICE_VERSION_MAJOR, ZT_VOICE_VERSION_MINOR, ZT_VOICE_VERSION_PATCH,
+ * ZT_VOICE_VERSION_STRING ("major.minor.patch") and ZT_VOICE_VERSION
+ * (10000 * major + 100 * minor + patch). A new major version comes with a new
+ * SONAME. */
+#include "zelt_voice_engine_version.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif
