@@ -79,12 +79,13 @@ inline constexpr std::array<CodecInfo, 12> codec_info{{
     {Codec::g726_40k_msb, "g726_40k_msb", 5},
 }};
 
-// The row of a codec, or null for a value that is none.
-constexpr const CodecInfo *find(Codec codec) noexcept {
-  for (const CodecInfo &info : codec_info) {
-    if (info.codec == codec) return &info;
-  }
-  return nullptr;
+// The row of a codec, or codec_info.size() for a value that is none. (An
+// index, not a pointer: g++ -fsanitize=undefined cannot compare a pointer
+// into a constexpr table with null at compile time.)
+constexpr std::size_t find(Codec codec) noexcept {
+  std::size_t row = 0;
+  while (row < codec_info.size() && codec_info[row].codec != codec) ++row;
+  return row;
 }
 
 }  // namespace detail
@@ -113,20 +114,18 @@ constexpr int type_number(Codec codec) noexcept {
 
 // True for the twelve enumerators, false for any other value cast to Codec.
 constexpr bool is_valid(Codec codec) noexcept {
-  return detail::find(codec) != nullptr;
+  return detail::find(codec) < detail::codec_info.size();
 }
 
 // The enumerator's name ("g726_32k_msb"), or "" for a value that is none.
 constexpr std::string_view name(Codec codec) noexcept {
-  const detail::CodecInfo *info = detail::find(codec);
-  return info != nullptr ? info->name : std::string_view();
+  return is_valid(codec) ? detail::codec_info[detail::find(codec)].name : std::string_view();
 }
 
 // Bits per coded sample: 8 (G.711), 4 (ADPCM), 2 to 5 (G.726); 0 for a value
 // that is no codec.
 constexpr int bits_per_sample(Codec codec) noexcept {
-  const detail::CodecInfo *info = detail::find(codec);
-  return info != nullptr ? info->bits : 0;
+  return is_valid(codec) ? detail::codec_info[detail::find(codec)].bits : 0;
 }
 
 // ---- Errors ---------------------------------------------------------------------
