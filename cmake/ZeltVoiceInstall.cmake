@@ -32,10 +32,15 @@ install(FILES "${PROJECT_SOURCE_DIR}/include/zelt/voice.hpp"
   DESTINATION "${CMAKE_INSTALL_INCLUDEDIR}/zelt")
 
 if(TARGET zvoice)
-  # The CLI finds the library beside it wherever the tree is installed or
-  # unpacked; under a system prefix the loader finds it anyway.
-  file(RELATIVE_PATH _zt_bin_to_lib "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}")
-  set_property(TARGET zvoice PROPERTY INSTALL_RPATH "$ORIGIN/${_zt_bin_to_lib}")
+  # The CLI finds the library beside it wherever the prefix is installed or
+  # unpacked (an absolute library directory stays where it is); under a
+  # system prefix the loader finds it anyway.
+  if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
+    set_property(TARGET zvoice PROPERTY INSTALL_RPATH "${CMAKE_INSTALL_LIBDIR}")
+  else()
+    file(RELATIVE_PATH _zt_bin_to_lib "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}")
+    set_property(TARGET zvoice PROPERTY INSTALL_RPATH "$ORIGIN/${_zt_bin_to_lib}")
+  endif()
   install(TARGETS zvoice RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 endif()
 
