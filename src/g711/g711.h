@@ -22,6 +22,13 @@ void G711_ULawCompress(const int16_t *pcm, uint16_t *codes, int n) noexcept;
 void G711_ALawExpand(const uint16_t *codes, int16_t *pcm, int n) noexcept;
 void G711_ULawExpand(const uint16_t *codes, int16_t *pcm, int n) noexcept;
 
+// Frame payloads: the codes of n samples (n >= 0) as bytes, and the samples
+// of n code bytes by `table` (G711_ALawToLinear or G711_ULawToLinear). The
+// same results as the per-sample operations, computed 16 at a time.
+void G711_ALawCompressBytes(const int16_t *pcm, uint8_t *codes, int n) noexcept;
+void G711_ULawCompressBytes(const int16_t *pcm, uint8_t *codes, int n) noexcept;
+void G711_ExpandBytes(const uint8_t *codes, int16_t *pcm, int n, const int16_t *table) noexcept;
+
 // The decoded sample of every code, computed at compile time from the G.711
 // expansion rules: A-law -32256..32256, mu-law -32124..32124.
 extern const std::array<int16_t, 256> G711_ALawToLinear;

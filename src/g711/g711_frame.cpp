@@ -9,12 +9,10 @@ namespace zt {
 void G711_EncodeFrame(const int16_t *pcm, uint8_t *frame, int type, int n) noexcept {
   // With an odd n the last sample's code is not carried, so it is not computed.
   const int length = n / 2;
-  const int carried = 2 * length;
-  uint8_t *codes = frame + 4;
   if (type == ZT_VOICE_G711A) {
-    for (int i = 0; i < carried; ++i) codes[i] = G711_ALawCompressSample(pcm[i]);
+    G711_ALawCompressBytes(pcm, frame + 4, 2 * length);
   } else {
-    for (int i = 0; i < carried; ++i) codes[i] = G711_ULawCompressSample(pcm[i]);
+    G711_ULawCompressBytes(pcm, frame + 4, 2 * length);
   }
   frame[0] = 0x00;
   frame[1] = 0x01;
@@ -28,10 +26,8 @@ int G711_DecodedSamples(int length) noexcept {
 }
 
 void G711_DecodeFrame(const uint8_t *frame, int16_t *pcm, int type) noexcept {
-  const int n = 2 * frame[2];
-  const uint8_t *codes = frame + 4;
   const auto &table = type == ZT_VOICE_G711A ? G711_ALawToLinear : G711_ULawToLinear;
-  for (int i = 0; i < n; ++i) pcm[i] = table[codes[i]];
+  G711_ExpandBytes(frame + 4, pcm, 2 * frame[2], table.data());
 }
 
 }  // namespace zt

@@ -16,6 +16,7 @@
 #include <cinttypes>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -198,6 +199,10 @@ const char *TypeName(int type) {
 bool Built(int type) {
   ZT_VOICE_STATE state;
   return ZT_VOICE_EncReset(&state, type) == ZT_SUCCESS;
+}
+
+void PrintTo(const GoldenRow &row, std::ostream *os) {
+  *os << TypeName(row.type) << " at " << row.n;
 }
 
 class Golden : public testing::TestWithParam<GoldenRow> {};
