@@ -132,17 +132,21 @@ ZT_VOICE_API ZT_VOICE_RESULT ZT_VOICE_DecReset(ZT_VOICE_STATE *state, int type);
  *
  * Writes exactly 4 + 2 * length bytes (the length of the type's table above);
  * a buffer of ZT_VOICE_MAX_FRAME_BYTES (484) always suffices. No sample after
- * the n-th is read. Samples that do not fill a whole payload unit are coded
- * (the state moves over them) but not carried: the last sample of an odd count
- * for G.711 and G.726, the last n mod 4 of type 3 and (n - 1) mod 4 of type 35.
- * Counts that lose nothing: multiples of 80 for G.711 and G.726 (80k + 1 also
- * keeps a G.726 decoder in step), multiples of 4 for type 3, 4k + 1 for 35.
+ * the n-th is read. Samples that do not fill a whole payload unit are not
+ * carried. G.711 and G.726 drop the last sample of an odd count (G.726 does
+ * not code it, so its state does not move over it); G.726 also codes but
+ * drops the codes beyond its (n * bits) / 16 words, type 3 the last n mod 4
+ * samples and type 35 the last (n - 1) mod 4. G.726 payloads are LSB-first
+ * for types 4 to 7 and MSB-first for 36 to 39 at every count, with 0 in every
+ * bit that holds no code. Counts that lose nothing: multiples of 80 for G.711
+ * and G.726 (80k + 1 also keeps a G.726 decoder in step), multiples of 4 for
+ * type 3, 4k + 1 for 35.
  *
  * Checks, in this order, before any work:
  *   ZT_ERR_VOICE_NULL_STATE, ZT_ERR_VOICE_NULL_INPUT (pcm_in),
  *   ZT_ERR_VOICE_NULL_OUTPUT (frame_out), ZT_ERR_VOICE_ENC_LENGTH (count),
  *   ZT_ERR_VOICE_ENC_TYPE (type; also a G.726 type whose block was not reset
- *   for that type's rate).
+ *   for that type's rate: never reset, or reset for another codec or rate).
  * On any error nothing is written. An ADPCM block whose step index is out of
  * range (never reset) has it set to the largest step first. */
 ZT_VOICE_API ZT_VOICE_RESULT ZT_VOICE_EncodeFrame(ZT_VOICE_STATE *state, const int16_t *pcm_in,
@@ -161,7 +165,7 @@ ZT_VOICE_API ZT_VOICE_RESULT ZT_VOICE_EncodeFrame(ZT_VOICE_STATE *state, const i
  *   ZT_ERR_VOICE_DEC_HEADER (frame kind not 1), ZT_ERR_VOICE_DEC_LENGTH (length
  *   byte 0), ZT_ERR_VOICE_DEC_TYPE (type), ZT_ERR_VOICE_DEC_LENGTH (a length the
  *   type refuses), ZT_ERR_VOICE_DEC_TYPE (a G.726 block not reset for the
- *   type's rate).
+ *   type's rate: never reset, or reset for another codec or rate).
  * On any error nothing but the count is written. Only the first
  * 4 + 2 * (length byte) bytes of the frame are read. */
 ZT_VOICE_API ZT_VOICE_RESULT ZT_VOICE_DecodeFrame(ZT_VOICE_STATE *state, const void *frame_in,

@@ -1,0 +1,181 @@
+// G.726 adaptive predictor and detectors as pure constexpr blocks: the signal
+// estimate (FMULT, ACCUM), reconstruction and predictor update (ADDC, ADDB,
+// FLOATA, FLOATB, XOR, UPB, UPA2, LIMC, UPA1, LIMD), the tone detector (TONE,
+// TRIGB) and the transition detector (TRANS).
+//
+// Coefficients a1, a2, b1..b6 carry 14 fractional bits. Signals (se, sez, sr,
+// the magnitude of dq) are 14-bit linear samples. The 11-bit floating format
+// of dq1..dq6, sr1 and sr2 is sign << 10 | exponent << 6 | mantissa.
+// Sums are plain 32-bit sums: nothing wraps at 16 bits.
+#pragma once
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+
+#include "g726/g726_channel.h"
+
+namespace zt {
+
+// ---- Floating normalisation ----------------------------------------------
+
+// The number of significant bits of a magnitude 0..32767 (0 for 0).
+constexpr int32_t G726_FloatExponent(int32_t magnitude) noexcept {
+  return std::bit_width(static_cast<uint32_t>(magnitude));
+}
+
+// The six leading bits of a magnitude, 32..63; 32 for 0. Bit 5 of a non-zero
+// magnitude's mantissa is its top bit, so OR-ing in 32 only changes the zero case.
+constexpr int32_t G726_FloatMantissa(int32_t magnitude, int32_t exponent) noexcept {
+  return ((magnitude << 6) >> exponent) | 32;
+}
+
+constexpr int32_t G726_Float(int32_t sign, int32_t magnitude) noexcept {
+  const int32_t exponent = G726_FloatExponent(magnitude);
+  return (sign << 10) + (exponent << 6) + G726_FloatMantissa(magnitude, exponent);
+}
+
+// ---- Signal estimate ------------------------------------------------------
+
+// FMULT: the product of coefficient an and the floating value srn, a signal
+// value of at most 15 bits magnitude. The coefficient's magnitude is taken
+// after the shift (an >> 2, then negated: -5 gives 2), so negative
+// coefficients round up. With both exponents at most 15, wanexp is 0..30 and
+// one left-then-right shift pair scales the mantissa product by
+// 2^(wanexp - 26) in either direction; the mask keeps 15 bits when it grows.
+constexpr int32_t FMULT(int32_t an, int32_t srn) noexcept {
+  const int32_t anq = an >> 2;
+  const int32_t anmag = anq < 0 ? -anq : anq;
+  const int32_t anexp = G726_FloatExponent(anmag);
+  const int32_t anmant = G726_FloatMantissa(anmag, anexp);
+  const int32_t wanexp = ((srn >> 6) & 15) + anexp;
+  const int32_t wanmant = ((srn & 63) * anmant + 48) >> 4;
+  const int32_t wanmag = (((wanmant << 7) << 4) >> (30 - wanexp)) & 32767;
+  const int32_t ans = an < 0 ? 1 : 0;
+  return (srn >> 10) != ans ? -wanmag : wanmag;
+}
+
+// ACCUM: the signal estimate se and the zero-section estimate sez from the
+// state before this sample's update: the six zero products, then the two pole
+// products, each sum halved by a floor shift.
+struct G726Estimate {
+  int32_t se;
+  int32_t sez;
+};
+constexpr G726Estimate ACCUM(const G726Channel &s) noexcept {
+  int32_t sezi = 0;
+  for (int i = 0; i < 6; ++i) sezi += FMULT(s.b[i], s.dq[i]);
+  const int32_t sei = sezi + FMULT(s.a1, s.sr1) + FMULT(s.a2, s.sr2);
+  return {sei >> 1, sezi >> 1};
+}
+
+// ---- Transition detector -------------------------------------------------
+
+// TRANS: a transition is a quantized difference above 1.5 times a threshold
+// derived from yl while the tone flag td (of the previous sample) is set.
+// thr1 is yl's antilog (ylint <= 10); from ylint 10 on it is capped at 31 << 10.
+constexpr int32_t TRANS(int32_t td, int32_t yl, int32_t dqmag) noexcept {
+  const int32_t ylint = yl >> 15;
+  const int32_t ylfrac = (yl >> 10) & 31;
+  const int32_t thr1 = (32 + ylfrac) << ylint;
+  const int32_t thr2 = ylint > 9 ? 31 << 10 : thr1;
+  const int32_t dqthr = (thr2 + (thr2 >> 1)) >> 1;
+  return td == 1 && dqmag > dqthr ? 1 : 0;
+}
+
+// ---- Reconstruction -------------------------------------------------------
+
+// The signed value of sign-magnitude dq.
+constexpr int32_t G726_SignedDq(int32_t dq) noexcept {
+  const int32_t magnitude = dq & 32767;
+  return (dq >> 15) != 0 ? -magnitude : magnitude;
+}
+
+// ADDC: dqsez = dq + sez; pk0 is its sign (-1 when negative, else 0, for any
+// magnitude, so that UPA1 and UPA2 compare like signs), sigpk is 1 when it is 0.
+struct G726Addc {
+  int32_t pk0;
+  int32_t sigpk;
+};
+constexpr G726Addc ADDC(int32_t dq_signed, int32_t sez) noexcept {
+  const int32_t dqsez = dq_signed + sez;
+  return {dqsez < 0 ? -1 : 0, dqsez == 0 ? 1 : 0};
+}
+
+// ADDB: the reconstructed signal sr = dq + se.
+constexpr int32_t ADDB(int32_t dq_signed, int32_t se) noexcept {
+  return dq_signed + se;
+}
+
+// FLOATA: sign-magnitude dq to the floating format; -0 (32768) gives 1056.
+constexpr int32_t FLOATA(int32_t dq) noexcept {
+  return G726_Float((dq >> 15) & 1, dq & 32767);
+}
+
+// FLOATB: sr to the floating format. The sign comes from the value and the
+// magnitude is limited to 32767, so an sr beyond 16 bits (extreme input or
+// code sequences) still gives a value of the 11-bit format.
+constexpr int32_t FLOATB(int32_t sr) noexcept {
+  const int32_t magnitude = std::min(sr < 0 ? -sr : sr, int32_t{32767});
+  return G726_Float(sr < 0 ? 1 : 0, magnitude);
+}
+
+// ---- Predictor update -----------------------------------------------------
+
+// XOR: 1 when the sign dqs of this sample's dq differs from the sign of the
+// stored floating value dqn (its bit 10).
+constexpr int32_t XOR(int32_t dqn, int32_t dqs) noexcept {
+  return ((dqn >> 10) ^ dqs) & 1;
+}
+
+// UPB: zero coefficient bn gains +-128 (1/128) toward the sign correlation of
+// dq with dqn, nothing for a zero dq, and always leaks bn >> kLeak (8, or 9 at
+// 5 bits). It stays within -32513..32768 (-65025..65536 at 5 bits).
+template <int kLeak>
+constexpr int32_t UPB(int32_t bn, int32_t dqn, int32_t dqmag, int32_t dqs) noexcept {
+  const int32_t ugbn = dqmag == 0 ? 0 : (XOR(dqn, dqs) != 0 ? -128 : 128);
+  return bn + ugbn - (bn >> kLeak);
+}
+
+// UPA2: the unlimited a2t from the old a1, a2 and the signs pk0 (this sample),
+// pk1, pk2. fa1 is 4 * a1 limited to +-32764 (reached at |a1| >= 8192).
+constexpr int32_t UPA2(int32_t a1, int32_t a2, int32_t pk0, int32_t pk1, int32_t pk2,
+                       int32_t sigpk) noexcept {
+  int32_t uga2 = 0;
+  if (sigpk == 0) {
+    const int32_t uga2a = pk0 == pk2 ? 16384 : -16384;
+    const int32_t fa1 = std::clamp(a1 * 4, int32_t{-32764}, int32_t{32764});
+    const int32_t fa = pk0 == pk1 ? -fa1 : fa1;
+    uga2 = (uga2a + fa) >> 7;
+  }
+  return a2 + uga2 - (a2 >> 7);
+}
+
+// LIMC: |a2| <= 0.75.
+constexpr int32_t LIMC(int32_t a2t) noexcept {
+  return std::clamp(a2t, int32_t{-12288}, int32_t{12288});
+}
+
+// UPA1: the unlimited a1t from the old a1 and the signs pk0, pk1.
+constexpr int32_t UPA1(int32_t a1, int32_t pk0, int32_t pk1, int32_t sigpk) noexcept {
+  const int32_t uga1 = sigpk != 0 ? 0 : (pk0 == pk1 ? 192 : -192);
+  return a1 + uga1 - (a1 >> 8);
+}
+
+// LIMD: |a1| <= 0.9375 - a2p, with the new a2 (a2p in -12288..12288).
+constexpr int32_t LIMD(int32_t a1t, int32_t a2p) noexcept {
+  return std::clamp(a1t, a2p - 15360, 15360 - a2p);
+}
+
+// TONE: a narrow-band signal drives a2 toward -0.75; below -0.71875 it counts
+// as a tone.
+constexpr int32_t TONE(int32_t a2p) noexcept {
+  return a2p < -11776 ? 1 : 0;
+}
+
+// TRIGB: a transition forces value (the coefficients, the tone flag) to 0.
+constexpr int32_t TRIGB(int32_t tr, int32_t value) noexcept {
+  return tr != 0 ? 0 : value;
+}
+
+}  // namespace zt
