@@ -109,7 +109,17 @@ typedef struct ZT_VOICE_FRAME_HDR {
 /* One direction of one stream: 26 32-bit words whose fields are private to
  * the codecs. Reset it with ZT_VOICE_EncReset or ZT_VOICE_DecReset before the
  * first frame. G.711 never touches it; IMA ADPCM uses its first 3 bytes; G.726
- * uses all 26 words. */
+ * uses all 26 words.
+ *
+ * A block that was never reset, was reset for another type or was damaged
+ * still keeps every frame call within the block, the caller's buffers and the
+ * library's own tables. G.726 refuses a block whose word 0 is not 2 or whose
+ * word 1 is not the type's code width (2 to 5) with ZT_ERR_VOICE_ENC_TYPE or
+ * ZT_ERR_VOICE_DEC_TYPE, writing nothing but the decoder's count of 0; with
+ * those two words right, any other content codes, to unspecified samples or
+ * codes, until the next reset. IMA ADPCM reads a step index above 88 as 88
+ * (the encoder stores 88 before it codes); its decoder ignores the block's
+ * content and only writes it. */
 typedef struct ZT_VOICE_STATE {
   uint32_t opaque[26];
 } ZT_VOICE_STATE;
