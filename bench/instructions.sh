@@ -3,6 +3,7 @@
 # exported functions of the shared library, counted by callgrind.
 #
 #   bench/instructions.sh [BUILD_DIR] [--driver PATH] [--frames F] [--sizes "160 480"]
+#                         [--types "1 2 ..."]
 #
 # Builds zt_instr_driver in BUILD_DIR (default: build) unless --driver names
 # it, then runs it once per type, direction and frame size under
@@ -12,19 +13,22 @@
 # encoded, or the samples those frames decode to): it includes the entry
 # point's checks, the private frame buffer and its copy, and the call.
 # Type 35 is also measured at N + 1 (161, 481), its lossless frame sizes.
+# --types limits the table to the listed codec types (default: all twelve).
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 build="$root/build"
 driver=""
-frames=2000
+frames=500
 sizes="160 480"
+only=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --driver) driver="$2"; shift 2 ;;
     --frames) frames="$2"; shift 2 ;;
     --sizes) sizes="$2"; shift 2 ;;
-    -h|--help) sed -n '2,14p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --types) only=" $2 "; shift 2 ;;
+    -h|--help) awk 'NR > 1 && !/^#/ { exit } NR > 1 { sub(/^# ?/, ""); print }' "$0"; exit 0 ;;
     *) build="$1"; shift ;;
   esac
 done
@@ -68,6 +72,7 @@ printf '%-5s %-13s %5s %10s %10s\n' type name n encode decode
 for entry in "${types[@]}"; do
   type="${entry%%:*}"
   name="${entry#*:}"
+  [ -n "$only" ] && [[ "$only" != *" $type "* ]] && continue
   list="$sizes"
   [ "$type" = 35 ] && list="$(for s in $sizes; do echo "$s $((s + 1))"; done | tr '\n' ' ')"
   for n in $list; do

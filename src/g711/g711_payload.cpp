@@ -7,7 +7,11 @@
 // 127 + p, p being the position of the leading one, and the top four
 // fraction bits are the four bits below it, so bits 19..30 of the float are
 // 16 * (127 + p) + those four bits, which is (segment << 4) | mantissa plus a
-// constant. Other targets use the per-sample formulas of g711_compand.cpp.
+// constant. The conversion serves only as a leading-one count: integers below
+// 2^24 convert exactly, so nothing is rounded, no floating-point flag is
+// raised and the caller's rounding mode and exception masks play no part;
+// the codes are those of the integer formulas, bit for bit. Other targets
+// use the per-sample formulas of g711_compand.cpp.
 #include <cstdint>
 
 #include "g711/g711.h"
