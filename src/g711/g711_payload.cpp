@@ -2,16 +2,10 @@
 // expansion by table, 16 samples at a time.
 //
 // Compression uses SSE2, which every x86-64 processor has, so nothing is
-// chosen at run time. The segment and mantissa of a magnitude m (32 <= m <
-// 2^13) come from its conversion to single precision: the exponent field is
-// 127 + p, p being the position of the leading one, and the top four
-// fraction bits are the four bits below it, so bits 19..30 of the float are
-// 16 * (127 + p) + those four bits, which is (segment << 4) | mantissa plus a
-// constant. The conversion serves only as a leading-one count: integers below
-// 2^24 convert exactly, so nothing is rounded, no floating-point flag is
-// raised and the caller's rounding mode and exception masks play no part;
-// the codes are those of the integer formulas, bit for bit. Other targets
-// use the per-sample formulas of g711_compand.cpp.
+// chosen at run time. Segment and mantissa of 8 magnitudes at once come from
+// integer shifts, one multiplication and minimums (see SegmentMantissa). The
+// codes are those of the per-sample formulas of g711_compand.cpp, bit for
+// bit; other targets use those formulas.
 #include <cstdint>
 
 #include "g711/g711.h"
@@ -27,38 +21,48 @@ constexpr int kBlock = 16;
 
 #if defined(__SSE2__)
 
-// 16 * (127 + p) + (the four bits below the leading one) for each 16-bit
-// lane m, 32 <= m < 2^13, p = position of the leading one.
-inline __m128i ExponentMantissa(__m128i m) noexcept {
-  const __m128i zero = _mm_setzero_si128();
-  const __m128i lo = _mm_castps_si128(_mm_cvtepi32_ps(_mm_unpacklo_epi16(m, zero)));
-  const __m128i hi = _mm_castps_si128(_mm_cvtepi32_ps(_mm_unpackhi_epi16(m, zero)));
-  return _mm_packs_epi32(_mm_srli_epi32(lo, 19), _mm_srli_epi32(hi, 19));
+// (s << 4) | mantissa, plus kBias, for 8 magnitudes v, 0 <= v < 2^13, where
+// s is the bit width of v >> 5 (0 below 32) and the mantissa the four bits
+// below v's leading one, or (v >> 1) & 15 when v < 32.
+//
+// For s >= 1 that value is f(s) = 16 (s - 1) + (v >> s), and f over all
+// s = 0..8 is smallest at the true s (it falls while v >> s >= 32 and rises
+// once v >> s < 32), so the value is a minimum of shifts, with no search.
+// Lanes below 2^9 are first multiplied by 16, which raises s by 4 and f by
+// 64, so that the candidates s = 5..8 suffice for every lane; below 32 the
+// same candidates give v >> 1.
+template <int kBias>
+inline __m128i SegmentMantissa(__m128i v) noexcept {
+  const __m128i small = _mm_cmplt_epi16(v, _mm_set1_epi16(1 << 9));
+  v = _mm_mullo_epi16(v,
+                      _mm_add_epi16(_mm_and_si128(small, _mm_set1_epi16(15)), _mm_set1_epi16(1)));
+  const __m128i s8 = _mm_srli_epi16(v, 8);
+  const __m128i s7 = _mm_sub_epi16(_mm_srli_epi16(v, 7), _mm_set1_epi16(16));
+  const __m128i s6 = _mm_sub_epi16(_mm_srli_epi16(v, 6), _mm_set1_epi16(32));
+  const __m128i s5 = _mm_sub_epi16(_mm_srli_epi16(v, 5), _mm_set1_epi16(48));
+  const __m128i f = _mm_min_epi16(_mm_min_epi16(s8, s7), _mm_min_epi16(s6, s5));
+  const __m128i base =
+      _mm_sub_epi16(_mm_set1_epi16(112 + kBias), _mm_and_si128(small, _mm_set1_epi16(64)));
+  return _mm_add_epi16(base, f);
 }
 
 // A-law (seg << 4) | mant, 0..127, of 8 samples. m = x >> 3 for x >= 0 and
-// its ones' complement otherwise (0..4095). Segments 0 and 1 share the step
-// 2 (seg 0 is m >> 1 for m < 32), so the float path runs on max(m, 32), and
-// min(m, 32) >> 1 adds the part below 32: 16 for m >= 32, m >> 1 below.
+// its ones' complement otherwise (0..4095); m in [2^(seg+4), 2^(seg+5)) has
+// segment seg, and segment 0 (m < 32) shares the step of segment 1.
 inline __m128i ALawSegmentMantissa(__m128i x) noexcept {
   const __m128i sign = _mm_srai_epi16(x, 15);
-  const __m128i m = _mm_xor_si128(_mm_srai_epi16(x, 3), sign);
-  const __m128i c32 = _mm_set1_epi16(32);
-  const __m128i high = ExponentMantissa(_mm_max_epi16(m, c32));
-  const __m128i low = _mm_srli_epi16(_mm_min_epi16(m, c32), 1);
-  // high for m >= 32 is 16 * (127 + seg + 4) + mant.
-  return _mm_add_epi16(_mm_add_epi16(high, low), _mm_set1_epi16(-16 * (127 + 5)));
+  return SegmentMantissa<0>(_mm_xor_si128(_mm_srai_epi16(x, 3), sign));
 }
 
 // mu-law (e << 4) | mant, 0..127, of 8 samples. m = x >> 2 for x >= 0 and
-// -(x >> 2) otherwise; b = m + 33 clipped to 8191. Clipping to 8191 rather
-// than 8192 gives the code 0x7F that the largest magnitude takes.
+// -(x >> 2) otherwise; b = m + 33 clipped to 8191 (clipping to 8191 rather
+// than 8192 gives the code 0x7F that the largest magnitude takes). b in
+// [2^(e+5), 2^(e+6)) has segment e, one less than the search's s.
 inline __m128i ULawSegmentMantissa(__m128i x) noexcept {
   const __m128i sign = _mm_srai_epi16(x, 15);
   const __m128i m = _mm_sub_epi16(_mm_xor_si128(_mm_srai_epi16(x, 2), sign), sign);
   const __m128i b = _mm_min_epi16(_mm_add_epi16(m, _mm_set1_epi16(33)), _mm_set1_epi16(8191));
-  // b in [2^(e+5), 2^(e+6)) gives 16 * (127 + e + 5) + mant.
-  return _mm_add_epi16(ExponentMantissa(b), _mm_set1_epi16(-16 * (127 + 5)));
+  return SegmentMantissa<-16>(b);
 }
 
 // Codes of pcm[0..15]. Bit 7 of the signed-saturated byte of x is its sign;
