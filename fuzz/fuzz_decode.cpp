@@ -12,8 +12,8 @@
 // length rule; the frame is never written; G.711 leaves the block alone and
 // IMA ADPCM touches bytes 0-2 only, ending on the last sample and a step index
 // of at most 88; IMA ADPCM and G.711 give the same samples whatever the block
-// held; a G.726 block keeps words 0 and 1; an MSB-first G.726 frame decodes
-// like the LSB-first frame of the same codes.
+// held, and G.711 sample i is the value of code i alone; a G.726 block keeps words 0 and 1; an
+// MSB-first G.726 frame decodes like the LSB-first frame of the same codes.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -109,6 +109,12 @@ void CheckSuccess(const CodecType &c, const std::vector<uint8_t> &frame, int typ
       const Decoded again = Decode(other, frame, type);
       ZT_FUZZ_CHECK(again.result == ZT_SUCCESS && again.count == d.count, "decodes again");
       ZT_FUZZ_CHECK(again.pcm == d.pcm, "the samples do not depend on the block");
+      if (c.family == Family::kG711) {
+        for (int i = 0; i < count; ++i) {
+          ZT_FUZZ_CHECK(d.pcm[i] == G711SampleOf(c.type, frame[4 + i]),
+                        "sample i is the value of code i");
+        }
+      }
       if (c.family == Family::kAdpcm) {
         // The block ends on the last sample and a usable step index; with no
         // sample it holds the frame's own state words.

@@ -9,11 +9,12 @@
 // order (a bad count before a bad type, a G.726 block not reset for the rate
 // as a bad type); a failure writes no frame byte and no block byte; a success
 // writes the header 00 01 L 00 with L the type's length for n and exactly
-// 4 + 2 * L bytes; the samples are only read; G.711 leaves the block alone and
-// IMA ADPCM touches bytes 0-2 only, carrying the state it started from (a step
-// index above 88 as 88); a G.726 block keeps words 0 and 1, and the type of
-// the other bit order, from the same block, codes the same samples to the
-// same codes and the same block.
+// 4 + 2 * L bytes; the samples are only read; G.711 code i is the code of
+// sample i alone, and G.711 leaves the block alone; IMA ADPCM touches bytes
+// 0-2 only, carrying the state it started from (a step index above 88 as 88);
+// a G.726 block keeps words 0 and 1, the payload bits past the coded samples
+// are 0, and the type of the other bit order, from the same block, codes the
+// same samples to the same codes and the same block.
 #include <climits>
 #include <cstddef>
 #include <cstdint>
@@ -120,6 +121,10 @@ void CheckSuccess(const CodecType &c, const ZT_VOICE_STATE &start, const std::ve
 
   switch (c.family) {
     case Family::kG711:
+      for (int i = 0; i < 2 * length; ++i) {
+        ZT_FUZZ_CHECK(e.frame[4 + i] == G711CodeOf(c.type, pcm[i]),
+                      "code i is the code of sample i");
+      }
       break;
     case Family::kAdpcm: {
       // The frame carries the state the encoder started from: the predictor

@@ -196,6 +196,41 @@ inline void WriteCode(uint8_t *payload, int k, int b, bool msb_first, unsigned c
   }
 }
 
+// G.711 code and sample of one value through the library itself, one value
+// at a time: the code of x as the encoder writes it in a frame of two
+// samples x, and the sample of code as the decoder writes it from a frame of
+// 80 codes. The targets compare every sample of a frame with these, so that a
+// frame coder that works on several samples at once must agree, lane by lane
+// and in its tail, with the value-by-value result.
+inline uint8_t G711CodeOf(int type, int16_t x) {
+  const int16_t pcm[2] = {x, x};
+  uint8_t frame[8] = {};
+  ZT_VOICE_STATE unused{};
+  ZT_FUZZ_CHECK(ZT_VOICE_EncodeFrame(&unused, pcm, frame, 2, type) == ZT_SUCCESS, "G.711 encodes");
+  ZT_FUZZ_CHECK(frame[4] == frame[5], "one value, one code");
+  return frame[4];
+}
+
+inline int16_t G711SampleOf(int type, uint8_t code) {
+  static int16_t table[2][256];
+  static bool filled[2][256];
+  const int law = type == ZT_VOICE_G711A ? 0 : 1;
+  if (!filled[law][code]) {
+    uint8_t frame[4 + 80] = {0x00, 0x01, 40, 0x00};
+    std::memset(frame + 4, code, 80);
+    int16_t pcm[ZT_VOICE_MAX_SAMPLES];
+    int16_t count = 0;
+    ZT_VOICE_STATE unused{};
+    ZT_FUZZ_CHECK(
+        ZT_VOICE_DecodeFrame(&unused, frame, pcm, type, &count) == ZT_SUCCESS && count == 80,
+        "G.711 decodes");
+    for (int i = 1; i < 80; ++i) ZT_FUZZ_CHECK(pcm[i] == pcm[0], "one code, one sample");
+    table[law][code] = pcm[0];
+    filled[law][code] = true;
+  }
+  return table[law][code];
+}
+
 // The partner of a G.726 type in the other bit order (4 <-> 36, ...).
 inline int OtherOrder(int type) {
   return Low16(type) ^ ZT_VOICE_VARIANT;
