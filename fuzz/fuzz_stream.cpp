@@ -2,8 +2,8 @@
 // fuzzer's bytes.
 //
 // Input: the type, the old content of the blocks before their reset, then per
-// frame a count selector and the samples (raw from the input, or generated
-// from a seed and an amplitude).
+// frame a count selector, the samples (raw from the input, or generated from
+// a seed and an amplitude) and, for G.726 and type 3, a piece size.
 //
 // Promises checked: encoder and decoder resets write the same block whatever
 // it held; every frame's header is 00 01 L 00 with L the type's length for n;
@@ -15,8 +15,11 @@
 // every sample; a G.726 decoder fed frames of 80k or 80k + 1 samples holds
 // the encoder's block word for word after every frame, and the types of the
 // two bit orders, run side by side on the same samples, carry the same codes,
-// decode to the same samples and keep equal blocks. A frame of another count
-// ends the G.726 stream's step; the stream then starts over with a reset.
+// decode to the same samples and keep equal blocks; a G.726 frame coded in
+// pieces, or decoded in 80-sample blocks, and a type-3 frame coded in pieces,
+// give the same codes, samples and blocks as the whole frame. A G.726 frame of
+// another count ends the stream's step; the stream then starts over with a
+// reset.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -152,7 +155,51 @@ void CheckBitOrders(const Frame &lsb, const Frame &msb, int b) {
   }
 }
 
+// The same samples in pieces of a multiple of 16 samples (a whole number of
+// bytes and codes at every width): the pieces carry the frame's codes and
+// leave the encoder where the whole frame does. And the frame cut into frames
+// of 80 samples decodes to the same samples and block. A coder that works on
+// several samples at once must not depend on where a call starts.
+void CheckPieces(ByteReader &in, const CodecType &c, const std::vector<int16_t> &pcm,
+                 const Frame &whole, const std::vector<int16_t> &decoded, bool in_step,
+                 const Channel &lsb, Channel &pieces) {
+  const int n = static_cast<int>(pcm.size());
+  const int piece = 16 * (1 + in.Byte() % 30);
+  const int whole_codes = 16 * whole.length / c.bits;
+  for (int at = 0; at < n; at += piece) {
+    const int size = n - at < piece ? n - at : piece;
+    const std::vector<int16_t> part(pcm.begin() + at, pcm.begin() + at + size);
+    const Frame f = EncodeChecked(pieces, c, part);
+    const int codes = 16 * f.length / c.bits;
+    for (int k = 0; k < codes && at + k < whole_codes; ++k) {
+      ZT_FUZZ_CHECK(ReadCode(f.bytes.data() + 4, k, c.bits, false) ==
+                        ReadCode(whole.bytes.data() + 4, at + k, c.bits, false),
+                    "a frame in pieces carries the same codes");
+    }
+  }
+  ZT_FUZZ_CHECK(SameBlock(pieces.enc, lsb.enc), "a frame in pieces leaves the same encoder");
+  if (!in_step) return;
+  const int block_bytes = 10 * c.bits;  // 80 codes
+  std::vector<int16_t> out;
+  for (int k = 0; k < n / ZT_VOICE_BLOCK_SAMPLES; ++k) {
+    Frame f{};
+    f.length = block_bytes / 2;
+    f.bytes[1] = 0x01;
+    f.bytes[2] = static_cast<uint8_t>(f.length);
+    std::memcpy(f.bytes.data() + 4, whole.bytes.data() + 4 + k * block_bytes,
+                static_cast<std::size_t>(block_bytes));
+    bool decoded_block = false;
+    const std::vector<int16_t> part =
+        DecodeChecked(pieces, c, f, ZT_VOICE_BLOCK_SAMPLES, &decoded_block);
+    out.insert(out.end(), part.begin(), part.end());
+  }
+  ZT_FUZZ_CHECK(out == decoded, "a frame cut into blocks decodes to the same samples");
+  ZT_FUZZ_CHECK(SameBlock(pieces.dec, lsb.dec), "a frame cut into blocks leaves the same decoder");
+}
+
 void RunG726(ByteReader &in, const CodecType &c, Channel &lsb, Channel &msb) {
+  Channel pieces{lsb.type, {}, {}};
+  Reset(pieces);
   for (int frame = 0; frame < kMaxFrames && !in.Empty(); ++frame) {
     bool in_step = true;
     const int n = DrawCount(in, c, &in_step);
@@ -170,6 +217,7 @@ void RunG726(ByteReader &in, const CodecType &c, Channel &lsb, Channel &msb) {
     const std::vector<int16_t> out_m = DecodeChecked(msb, c, fm, n, &decoded_m);
     ZT_FUZZ_CHECK(out_l == out_m, "both bit orders decode to the same samples");
     ZT_FUZZ_CHECK(SameBlock(lsb.dec, msb.dec), "both decoders keep the same block");
+    CheckPieces(in, c, pcm, fl, out_l, in_step, lsb, pieces);
     if (in_step) {
       ZT_FUZZ_CHECK(decoded_l, "a frame of 80k or 80k + 1 samples decodes");
       ZT_FUZZ_CHECK(SameBlock(lsb.enc, lsb.dec), "the decoder stays in step with the encoder");
@@ -177,10 +225,35 @@ void RunG726(ByteReader &in, const CodecType &c, Channel &lsb, Channel &msb) {
       // The decoder may have lost step; start the stream over.
       Reset(lsb);
       Reset(msb);
+      Reset(pieces);
       ZT_FUZZ_CHECK(SameBlock(lsb.enc, lsb.dec) && SameBlock(lsb.enc, msb.enc),
                     "every reset of a rate writes the same block");
     }
   }
+}
+
+// Type 3: the same samples in pieces of a multiple of 4 samples, from the
+// same block, carry the frame's codes and leave the encoder where the whole
+// frame does.
+void CheckAdpcmPieces(ByteReader &in, const CodecType &c, const std::vector<int16_t> &pcm,
+                      const Frame &whole, const ZT_VOICE_STATE &start, const ZT_VOICE_STATE &end) {
+  const int n = static_cast<int>(pcm.size());
+  const int piece = 4 * (1 + in.Byte() % 60);
+  Channel pieces{c.type, start, {}};
+  for (int at = 0; at < n; at += piece) {
+    const int size = n - at < piece ? n - at : piece;
+    const std::vector<int16_t> part(pcm.begin() + at, pcm.begin() + at + size);
+    const Frame f = EncodeChecked(pieces, c, part);
+    if (at == 0) {
+      ZT_FUZZ_CHECK(std::memcmp(f.bytes.data() + 4, whole.bytes.data() + 4, 4) == 0,
+                    "the first piece carries the frame's start state");
+    }
+    ZT_FUZZ_CHECK(std::memcmp(f.bytes.data() + 8, whole.bytes.data() + 8 + at / 2,
+                              static_cast<std::size_t>(2 * (f.length - 2))) == 0,
+                  "a frame in pieces carries the same codes");
+  }
+  ZT_FUZZ_CHECK(std::memcmp(&pieces.enc, &end, 3) == 0,
+                "a frame in pieces leaves the same encoder");
 }
 
 void RunOther(ByteReader &in, const CodecType &c, Channel &ch, const ZT_VOICE_STATE &old_enc,
@@ -192,7 +265,9 @@ void RunOther(ByteReader &in, const CodecType &c, Channel &ch, const ZT_VOICE_ST
     std::vector<int16_t> pcm(static_cast<std::size_t>(n));
     DrawSamples(in, pcm);
 
+    const ZT_VOICE_STATE start = ch.enc;
     const Frame f = EncodeChecked(ch, c, pcm);
+    if (c.type == ZT_VOICE_ADPCM) CheckAdpcmPieces(in, c, pcm, f, start, ch.enc);
     bool decoded = false;
     const std::vector<int16_t> out = DecodeChecked(ch, c, f, n, &decoded);
     const auto *enc = reinterpret_cast<const uint8_t *>(&ch.enc);

@@ -180,6 +180,8 @@ void StreamSeeds() {
       b.push_back(static_cast<uint8_t>(0x80 | ((k % 8) << 4) | (frames[k % 4] + k % 3)));
       b.push_back(static_cast<uint8_t>(k + 1));
       b.insert(b.end(), 3, static_cast<uint8_t>(k * 37));
+      if (c.family == Family::kG726 || c.type == ZT_VOICE_ADPCM)
+        b.push_back(static_cast<uint8_t>(k * 7));
     }
     Write("stream", c.name, b);
     // A stream with a frame off the 80-sample grid, which resets the G.726 pair.
@@ -190,6 +192,7 @@ void StreamSeeds() {
       AppendU16(odd, n);
       odd.push_back(0x93);
       odd.insert(odd.end(), 4, static_cast<uint8_t>(n));
+      if (c.family == Family::kG726 || c.type == ZT_VOICE_ADPCM) odd.push_back(3);
     }
     Write("stream", std::string(c.name) + "-offgrid", odd);
   }
