@@ -1,95 +1,273 @@
 // The IMA ADPCM sample coder: each sample is predicted by the last
 // reconstructed one and the difference is coded as a sign and three bits of
 // magnitude in units of an adaptive step size.
+//
+// Both run coders keep the coder state in registers for the whole run, with
+// the step index held as a position in a compile-time table
+// (adpcm_tables.h), and do no per-sample branching on the data except on
+// rare clamps.
+#include <emmintrin.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
 
 #include "adpcm/adpcm.h"
+#include "adpcm/adpcm_run.h"
 #include "adpcm/adpcm_state.h"
+#include "adpcm/adpcm_tables.h"
 
 namespace zt {
 namespace {
 
-// The 89 IMA step sizes, indexed by step_index; each is about 1.1 times the
-// last, rounded, and the last is full scale.
-// clang-format off
-constexpr std::array<int, kAdpcmMaxStepIndex + 1> kStepSize{
-        7,     8,     9,    10,    11,    12,    13,    14,    16,    17,
-       19,    21,    23,    25,    28,    31,    34,    37,    41,    45,
-       50,    55,    60,    66,    73,    80,    88,    97,   107,   118,
-      130,   143,   157,   173,   190,   209,   230,   253,   279,   307,
-      337,   371,   408,   449,   494,   544,   598,   658,   724,   796,
-      876,   963,  1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,
-     2272,  2499,  2749,  3024,  3327,  3660,  4026,  4428,  4871,  5358,
-     5894,  6484,  7132,  7845,  8630,  9493, 10442, 11487, 12635, 13899,
-    15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
-// clang-format on
+alignas(64) constexpr AdpcmEncodeTable kEncodeTable = ADPCM_MakeEncodeTable();
+alignas(64) constexpr AdpcmDecodeRows kDecodeRows = ADPCM_MakeDecodeRows();
 
-constexpr bool StepsGrowByAboutATenth() {
-  for (std::size_t i = 1; i < kStepSize.size(); ++i) {
-    if (kStepSize[i] <= kStepSize[i - 1]) return false;
-    // Below entry 21 the rounding of small integers blurs the ratio.
-    if (i >= 21 && (100 * kStepSize[i] < 109 * kStepSize[i - 1] ||
-                    100 * kStepSize[i] > 111 * kStepSize[i - 1])) {
-      return false;
+// ---- Encoder ---------------------------------------------------------------
+
+// The encoder inside a run: the byte offset of its entry of kEncodeTable,
+// which stands for the step index, and the predictor.
+struct EncoderRegs {
+  int64_t entry;
+  int32_t predictor;
+};
+
+template <typename T>
+inline T TableAt(const void *table, std::size_t offset) noexcept {
+  T value;
+  std::memcpy(&value, static_cast<const uint8_t *>(table) + offset, sizeof value);
+  return value;
+}
+
+// One field of the encoder entry at byte offset `entry`, read on its own so
+// that the field loads fold into the instructions that use them.
+template <typename T>
+inline T EntryField(int64_t entry, std::size_t field_offset) noexcept {
+  return TableAt<T>(kEncodeTable.data(), static_cast<std::size_t>(entry) + field_offset);
+}
+
+// One successive-approximation stage on r = |d| << 15 (see AdpcmEncodeEntry):
+// subtracts the stage's weight, and with it adds the code bit, when r holds
+// the weight.
+inline int32_t Stage(int32_t r, int32_t weight) noexcept {
+  const int32_t t = r - weight;
+  return t >= 0 ? t : r;
+}
+
+// Codes sample x and appends its code to codes (shifted up by 4 bits).
+//
+// The reconstruction is computed from x rather than from the predictor: with
+// s the sign of d = x - predictor and residual the part of |d| the three
+// stages left, predictor + s * (step / 8 + |d| - residual) is
+// x + s * (step / 8 - residual). Working on x ^ s (x, or -x - 1 when d < 0)
+// turns s * y into an addition, and the clamp of the new predictor into a
+// single upper bound: it can only leave the 16-bit range in the direction of
+// the sign. kMayClip = false drops that bound for runs whose samples are all
+// within 28672 of 0, which step / 8 <= 4095 cannot push past 32767.
+template <bool kMayClip>
+inline uint32_t EncodeSample(EncoderRegs &regs, int32_t x, uint32_t codes) noexcept {
+  const int64_t entry = regs.entry;
+  const int32_t d = x - regs.predictor;  // -65535..65535
+  const int32_t sign = d >> 31;          // 0, or -1 when d < 0
+  int32_t r = std::abs(d) << 15;
+  r = Stage(r, EntryField<int32_t>(entry, offsetof(AdpcmEncodeEntry, step_weight)));
+  r = Stage(r, EntryField<int32_t>(entry, offsetof(AdpcmEncodeEntry, half_weight)));
+  r = Stage(r, EntryField<int32_t>(entry, offsetof(AdpcmEncodeEntry, quarter_weight)));
+  // Bits 3..14 of r are 0, so its low byte is the magnitude.
+  const auto magnitude = static_cast<uint32_t>(r & 0xFF);
+  const int32_t eighth = EntryField<int32_t>(entry, offsetof(AdpcmEncodeEntry, eighth));
+  int32_t folded = (x ^ sign) + eighth - (r >> 15);
+  if constexpr (kMayClip) folded = folded > INT16_MAX ? INT16_MAX : folded;
+  regs.predictor = folded ^ sign;
+  regs.entry = int64_t{magnitude} * int64_t{sizeof(AdpcmEncodeEntry)} +
+               EntryField<int64_t>(entry, offsetof(AdpcmEncodeEntry, next_entries));
+  // Sign bit, then the magnitude.
+  return (codes * 2 - static_cast<uint32_t>(sign)) * 8 + magnitude;
+}
+
+// True when one of the n samples at pcm (a multiple of 8) is beyond +-28672,
+// where the predictor may need clamping.
+inline bool MayClip(const int16_t *pcm, int n) noexcept {
+  __m128i high = _mm_setzero_si128();
+  __m128i low = _mm_setzero_si128();
+  for (int i = 0; i < n; i += 8) {
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pcm + i));
+    high = _mm_max_epi16(high, x);
+    low = _mm_min_epi16(low, x);
+  }
+  const __m128i above = _mm_cmpgt_epi16(high, _mm_set1_epi16(28672));
+  const __m128i below = _mm_cmplt_epi16(low, _mm_set1_epi16(-28672));
+  return _mm_movemask_epi8(_mm_or_si128(above, below)) != 0;
+}
+
+// The eight samples at pcm, their codes in the order of the samples from
+// the top nibble down. Written out for the eight so that the per-sample
+// state stays in registers.
+template <bool kMayClip>
+inline uint32_t EncodeGroup(EncoderRegs &regs, const int16_t *pcm) noexcept {
+  uint32_t codes = 0;
+  [&]<std::size_t... J>(std::index_sequence<J...>) {
+    ((codes = EncodeSample<kMayClip>(regs, pcm[J], codes)), ...);
+  }
+  (std::make_index_sequence<8>{});
+  return codes;
+}
+
+// codes holds n codes, the first in the top nibble of its low 4n bits; writes
+// them two to a byte in the given order, the unused nibble of an odd count 0.
+inline void PutCodes(uint8_t *out, uint32_t codes, int n, AdpcmNibbles order) noexcept {
+  uint32_t bytes = __builtin_bswap32(codes << (32 - 4 * n));  // high nibble first
+  if (order == AdpcmNibbles::kLowFirst) {
+    bytes = ((bytes >> 4) & 0x0F0F0F0Fu) | ((bytes << 4) & 0xF0F0F0F0u);
+  }
+  std::memcpy(out, &bytes, static_cast<std::size_t>(n + 1) / 2);
+}
+
+// The groups of eight samples of a run, with or without the clamp.
+template <bool kMayClip, AdpcmNibbles kOrder>
+void EncodeGroups(EncoderRegs &regs, const int16_t *pcm, uint8_t *out, int groups) noexcept {
+  for (int g = 0; g < groups; ++g, pcm += 8, out += 4) {
+    PutCodes(out, EncodeGroup<kMayClip>(regs, pcm), 8, kOrder);
+  }
+}
+
+template <AdpcmNibbles kOrder>
+void EncodeRunIn(AdpcmState &s, const int16_t *pcm, uint8_t *out, int count) noexcept {
+  EncoderRegs regs{ADPCM_StartEntry(s.step_index), s.predictor};
+  const int groups = count / 8;
+  if (MayClip(pcm, 8 * groups)) {
+    EncodeGroups<true, kOrder>(regs, pcm, out, groups);
+  } else {
+    EncodeGroups<false, kOrder>(regs, pcm, out, groups);
+  }
+  const int done = 8 * groups;
+  if (done < count) {
+    uint32_t codes = 0;
+    for (int j = done; j < count; ++j) codes = EncodeSample<true>(regs, pcm[j], codes);
+    PutCodes(out + 4 * groups, codes, count - done, kOrder);
+  }
+  s = {regs.predictor, EntryField<int32_t>(regs.entry, offsetof(AdpcmEncodeEntry, step_index))};
+}
+
+// ---- Decoder ---------------------------------------------------------------
+
+constexpr std::array<int64_t, 16> kRowStep = ADPCM_MakeRowSteps();
+
+// The decoder inside a run: the byte offset of its row in kDecodeRows (the
+// step index times kAdpcmRowBytes) and the predictor.
+struct DecoderRegs {
+  int64_t row;
+  int32_t predictor;
+};
+
+// Decodes the code whose byte offset is code_offset (4 * code).
+inline int16_t DecodeSample(DecoderRegs &regs, uint32_t code_offset) noexcept {
+  const auto diff =
+      TableAt<int32_t>(kDecodeRows.data(), static_cast<std::size_t>(regs.row) + code_offset);
+  // The predictor leaves the 16-bit range only on full-scale signals: one
+  // unsigned comparison catches both ends, and the branch keeps the clamp
+  // off the sample-to-sample dependency chain.
+  int32_t p = regs.predictor + diff;
+  if (static_cast<uint32_t>(p - INT16_MIN) > 0xFFFFu) [[unlikely]] {
+    p = p < 0 ? INT16_MIN : INT16_MAX;
+  }
+  regs.predictor = p;
+  // The row moves down by at most one row, so only row -1 needs the lower
+  // clamp, which holds through every pause in the signal (no branch); the
+  // upper one is rare.
+  int64_t row = regs.row + TableAt<int64_t>(kRowStep.data(), 2 * std::size_t{code_offset});
+  row = row < 0 ? 0 : row;
+  if (row > kAdpcmLastRow) [[unlikely]] {
+    row = kAdpcmLastRow;
+  }
+  regs.row = row;
+  return static_cast<int16_t>(regs.predictor);
+}
+
+// The decoder spreads the packed codes of up to this many bytes at a time.
+constexpr int kSpreadBytes = 128;
+
+// Spreads 16 packed bytes into the byte offsets (4 * code) of their 32 codes.
+template <AdpcmNibbles kOrder>
+inline void SpreadChunk(const uint8_t *packed, uint8_t *offsets) noexcept {
+  const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(packed));
+  const __m128i mask = _mm_set1_epi8(0x3C);
+  // 4 * nibble of each byte; the 16-bit shifts move bits across bytes only
+  // into positions the mask clears.
+  const __m128i high = _mm_and_si128(_mm_srli_epi16(b, 2), mask);
+  const __m128i low = _mm_and_si128(_mm_slli_epi16(b, 2), mask);
+  const __m128i first = kOrder == AdpcmNibbles::kHighFirst ? high : low;
+  const __m128i second = kOrder == AdpcmNibbles::kHighFirst ? low : high;
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(offsets), _mm_unpacklo_epi8(first, second));
+  _mm_storeu_si128(reinterpret_cast<__m128i *>(offsets + 16), _mm_unpackhi_epi8(first, second));
+}
+
+// Spreads nbytes (1..kSpreadBytes) packed bytes into the byte offsets of
+// their 2 * nbytes codes, in code order.
+template <AdpcmNibbles kOrder>
+void SpreadCodes(const uint8_t *packed, int nbytes, uint8_t *offsets) noexcept {
+  if (nbytes < 16) {
+    constexpr int kFirstShift = kOrder == AdpcmNibbles::kHighFirst ? 4 : 0;
+    for (int k = 0; k < nbytes; ++k) {
+      offsets[2 * k] = static_cast<uint8_t>(((packed[k] >> kFirstShift) & 15) * 4);
+      offsets[2 * k + 1] = static_cast<uint8_t>(((packed[k] >> (4 - kFirstShift)) & 15) * 4);
     }
+    return;
   }
-  return true;
+  // 16 bytes at a time, the last 16 overlapping the ones before when nbytes
+  // is not a multiple of 16, so that nothing past the codes is read.
+  for (int k = 0;; k += 16) {
+    if (k > nbytes - 16) k = nbytes - 16;
+    SpreadChunk<kOrder>(packed + k, offsets + 2 * k);
+    if (k == nbytes - 16) break;
+  }
 }
 
-static_assert(kStepSize[0] == 7 && kStepSize[kAdpcmMaxStepIndex] == 32767);
-static_assert(StepsGrowByAboutATenth());
-
-// Change of step_index after each code, sign bit included: small magnitudes
-// shrink the step, large ones grow it.
-constexpr std::array<int, 16> kIndexAdjust{-1, -1, -1, -1, 2, 4, 6, 8, -1, -1, -1, -1, 2, 4, 6, 8};
-
-constexpr int Clamp(int v, int lo, int hi) noexcept {
-  return v < lo ? lo : (v > hi ? hi : v);
-}
-
-// Moves the predictor by the reconstructed difference of code c and adapts the
-// step index; the encoder and the decoder share it, which keeps them in step.
-// step is the step size before c.
-inline void Update(AdpcmState &s, int step, int c) noexcept {
-  int vpdiff = step >> 3;
-  if (c & 4) vpdiff += step;
-  if (c & 2) vpdiff += step >> 1;
-  if (c & 1) vpdiff += step >> 2;
-  s.predictor = Clamp((c & 8) ? s.predictor - vpdiff : s.predictor + vpdiff, INT16_MIN, INT16_MAX);
-  s.step_index = Clamp(s.step_index + kIndexAdjust[c], 0, kAdpcmMaxStepIndex);
-}
-
-// Quantizes x - predictor by successive approximation against step, step / 2
-// and step / 4, then updates the state as the decoder will.
-inline int EncodeSample(AdpcmState &s, int x) noexcept {
-  const int step = kStepSize[s.step_index];
-  int diff = x - s.predictor;
-  int c = 0;
-  if (diff < 0) {
-    c = 8;
-    diff = -diff;
+template <AdpcmNibbles kOrder>
+void DecodeRunIn(AdpcmState &s, const uint8_t *codes, int16_t *pcm, int count) noexcept {
+  DecoderRegs regs{s.step_index * kAdpcmRowBytes, s.predictor};
+  alignas(16) uint8_t offsets[2 * kSpreadBytes];
+  while (count > 0) {
+    const int n = count < 2 * kSpreadBytes ? count : 2 * kSpreadBytes;
+    const int nbytes = (n + 1) / 2;
+    SpreadCodes<kOrder>(codes, nbytes, offsets);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+      [&]<std::size_t... J>(std::index_sequence<J...>) {
+        ((pcm[i + J] = DecodeSample(regs, offsets[i + J])), ...);
+      }
+      (std::make_index_sequence<8>{});
+    }
+    for (; i < n; ++i) pcm[i] = DecodeSample(regs, offsets[i]);
+    codes += nbytes;
+    pcm += n;
+    count -= n;
   }
-  if (diff >= step) {
-    c |= 4;
-    diff -= step;
-  }
-  if (diff >= step >> 1) {
-    c |= 2;
-    diff -= step >> 1;
-  }
-  if (diff >= step >> 2) c |= 1;
-  Update(s, step, c);
-  return c;
-}
-
-inline int16_t DecodeSample(AdpcmState &s, int c) noexcept {
-  Update(s, kStepSize[s.step_index], c);
-  return static_cast<int16_t>(s.predictor);
+  s = {regs.predictor, static_cast<int>(regs.row / kAdpcmRowBytes)};
 }
 
 }  // namespace
+
+void ADPCM_EncodeRun(AdpcmState &s, const int16_t *pcm, uint8_t *codes, int count,
+                     AdpcmNibbles order) noexcept {
+  if (order == AdpcmNibbles::kHighFirst) {
+    EncodeRunIn<AdpcmNibbles::kHighFirst>(s, pcm, codes, count);
+  } else {
+    EncodeRunIn<AdpcmNibbles::kLowFirst>(s, pcm, codes, count);
+  }
+}
+
+void ADPCM_DecodeRun(AdpcmState &s, const uint8_t *codes, int16_t *pcm, int count,
+                     AdpcmNibbles order) noexcept {
+  if (order == AdpcmNibbles::kHighFirst) {
+    DecodeRunIn<AdpcmNibbles::kHighFirst>(s, codes, pcm, count);
+  } else {
+    DecodeRunIn<AdpcmNibbles::kLowFirst>(s, codes, pcm, count);
+  }
+}
 
 void ADPCM_Reset(ZT_VOICE_STATE &state) noexcept {
   ADPCM_StoreState(state, {0, 0});
@@ -99,12 +277,7 @@ void ADPCM_EncodeBlock(const int16_t *pcm, uint8_t *codes, int count,
                        ZT_VOICE_STATE &state) noexcept {
   if (count <= 0) return;
   AdpcmState s = ADPCM_LoadState(state);
-  int i = 0;
-  for (; i + 1 < count; i += 2) {
-    const int first = EncodeSample(s, pcm[i]);
-    codes[i / 2] = static_cast<uint8_t>(first << 4 | EncodeSample(s, pcm[i + 1]));
-  }
-  if (i < count) codes[i / 2] = static_cast<uint8_t>(EncodeSample(s, pcm[i]) << 4);
+  ADPCM_EncodeRun(s, pcm, codes, count, AdpcmNibbles::kHighFirst);
   ADPCM_StoreState(state, s);
 }
 
@@ -112,10 +285,7 @@ void ADPCM_DecodeBlock(const uint8_t *codes, int16_t *pcm, int count,
                        ZT_VOICE_STATE &state) noexcept {
   if (count <= 0) return;
   AdpcmState s = ADPCM_LoadState(state);
-  for (int i = 0; i < count; ++i) {
-    const int byte = codes[i / 2];
-    pcm[i] = DecodeSample(s, (i & 1) ? byte & 15 : byte >> 4);
-  }
+  ADPCM_DecodeRun(s, codes, pcm, count, AdpcmNibbles::kHighFirst);
   ADPCM_StoreState(state, s);
 }
 
