@@ -1,10 +1,16 @@
-// The G.726 per-sample step on a channel state loaded into a local struct:
-// the ITU-T G.726 coder loop, whose encoder holds a complete decoder and
-// quantizes the difference between the input and that decoder's prediction.
+// The G.726 per-sample step: the ITU-T G.726 coder loop, whose encoder holds
+// a complete decoder and quantizes the difference between the input and that
+// decoder's prediction.
 //
-// The step is a template on the code width so that each width's tables and
+// The step comes twice. G726_CodeSample on a G726Channel is the blocks of
+// g726_predictor.h and g726_quantizer.h called in order on the block's own
+// words; it codes single samples, and the first samples of a frame whose
+// block holds history values the lanes cannot (g726_lanes.h). On G726Lanes
+// it is the same step with the predictor in vector registers, and cheaper
+// forms of some blocks that give the same values; the frame loops run it.
+// Both are templates on the code width so that each width's tables and
 // search are fixed at compile time, and inline so that the frame loops of
-// the packing compile it into their bodies.
+// the packing compile them into their bodies.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +18,7 @@
 #include <type_traits>
 
 #include "g726/g726_channel.h"
+#include "g726/g726_lanes.h"
 #include "g726/g726_predictor.h"
 #include "g726/g726_quantizer.h"
 
@@ -20,16 +27,19 @@ namespace zt {
 // LIMO: sr limited to the 14-bit range and scaled to 16-bit PCM, a multiple
 // of 4 in -32768..32764.
 constexpr int32_t LIMO(int32_t sr) noexcept {
-  return std::clamp(sr, int32_t{-8192}, int32_t{8191}) * 4;
+  if (static_cast<uint32_t>(sr + 8192) > 16383u) [[unlikely]]
+    sr = sr < 0 ? -8192 : 8191;
+  return sr * 4;
 }
 
-// One sample. kEncode: value is a 16-bit sample (its low 16 bits, signed)
-// and the result its code word. Otherwise value is a code word (only its low
-// kBits bits count) and the result the decoded sample. The blocks run in the
-// order of the Recommendation: y, the estimate, the code word, dq, TRANS,
-// the predictor update with TONE and TRIGB, the speed control, the scale
-// factor. Everything after the code word depends only on it and the state,
-// which keeps encoder and decoder states equal.
+// One sample on the block's words. kEncode: value is a 16-bit sample (its
+// low 16 bits, signed) and the result its code word. Otherwise value is a
+// code word (only its low kBits bits count) and the result the decoded
+// sample. The blocks run in the order of the Recommendation: y, the
+// estimate, the code word, dq, TRANS, the predictor update with TONE and
+// TRIGB, the speed control, the scale factor. Everything after the code word
+// depends only on it and the state, which keeps encoder and decoder states
+// equal.
 template <int kBits, bool kEncode>
 inline int32_t G726_CodeSample(G726Channel &s, int32_t value) noexcept {
   // LIMA, MIX: one y (9 fractional bits) serves QUAN, ADDA, SUBTC and FILTD.
@@ -91,6 +101,88 @@ inline int32_t G726_CodeSample(G726Channel &s, int32_t value) noexcept {
 
   // FUNCTW, FILTD, LIMB, FILTE.
   const int32_t yup = LIMB(FILTD(FUNCTW<kBits>(mag), y));
+  s.yl = FILTE(yup, s.yl);
+  s.yu = yup;
+
+  if constexpr (kEncode) {
+    return I;
+  } else {
+    return LIMO(sr);
+  }
+}
+
+// The same step on the lanes (g726_lanes.h): ACCUM, UPB and DELAY on vector
+// registers, LOG with QUAN and ANTILOG through floating-point conversions,
+// the code word's table values from one row, and the sign choices as masks.
+// Always inlined: as a call, the lanes would pass through memory and every
+// vector constant be reloaded on each sample.
+template <int kBits, bool kEncode>
+[[gnu::always_inline]] inline int32_t G726_CodeSample(G726Lanes &lanes, int32_t value) noexcept {
+  G726Channel &s = lanes.words;
+  // LIMA, MIX: one y (9 fractional bits) serves QUAN, ADDA, SUBTC and FILTD.
+  const int32_t y = MIX(LIMA(s.ap), s.yu, s.yl);
+  const G726LanesEstimate est = ACCUM8(lanes);
+
+  int32_t I;
+  if constexpr (kEncode) {
+    const int32_t sl = static_cast<int16_t>(value) >> 2;  // 14-bit linear input
+    const int32_t d = sl - est.se;                        // SUBTA
+    if constexpr (kBits == 2) {
+      const G726Log log = LOG(d);
+      I = QUAN<kBits>(SUBTB(log.dl, y), log.ds);  // one decision level
+    } else {
+      I = G726_QuantizeLanes<kBits>(d, y);
+    }
+  } else {
+    I = value & kG726CodeMask<kBits>;
+  }
+  const G726CodeRow &code = kG726CodeRows<kBits>[static_cast<std::size_t>(I)];
+
+  // RECONST, ADDA, ANTILOG.
+  const int32_t dqmag = G726_AntilogMagnitude(ADDA(code.dqln, y));
+
+  // TRANS sees td and yl as the previous sample left them.
+  const int32_t tr = TRANS(s.td, s.yl, dqmag);
+
+  const int32_t dq_signed = (dqmag ^ code.sign_mask) - code.sign_mask;
+  const G726Addc addc = ADDC(dq_signed, est.sez);
+  const int32_t sr = ADDB(dq_signed, est.se);
+
+  // UPB, UPA2, LIMC, UPA1, LIMD, then TRIGB: a transition (rare) restarts
+  // the predictor from zero coefficients, whose a2 of 0 is no tone.
+  // UPB's gain: 128 toward the sign of dq, 0 for a zero dq.
+  const int32_t gain = ((dqmag == 0 ? 0 : 128) ^ code.sign_mask) - code.sign_mask;
+  UPB6<G726Rate<kBits>::kLeak>(lanes, est, gain);
+  const int32_t a2p = LIMC(UPA2(s.a1, s.a2, addc.pk0, s.pk1, s.pk2, addc.sigpk));
+  s.a1 = LIMD(UPA1(s.a1, addc.pk0, s.pk1, addc.sigpk), a2p);
+  s.a2 = a2p;
+  if (tr != 0) [[unlikely]] {
+    s.a1 = 0;
+    s.a2 = 0;
+    lanes.b1to4 = _mm_setzero_si128();
+    lanes.b56a12 = _mm_setzero_si128();
+  }
+  const int32_t tdp = TONE(s.a2);
+  G726_PutPoles(lanes);
+
+  // DELAY, with FLOATA and FLOATB as history words; FLOATB limits |sr| to
+  // 32767, which only extreme inputs or code sequences reach.
+  s.pk2 = s.pk1;
+  s.pk1 = addc.pk0;
+  int32_t sr_limited = sr;
+  if (static_cast<uint32_t>(sr + 32767) > 2u * 32767) [[unlikely]] {
+    sr_limited = sr < 0 ? -32767 : 32767;
+  }
+  DELAY8(lanes, G726_HistoryWord(dqmag) | code.dq_sign, G726_HistoryWord(sr_limited));
+  s.td = TRIGB(tr, tdp);
+
+  // FUNCTF, FILTA, FILTB, SUBTC, FILTC, TRIGA: the means run on every sample.
+  s.dms = FILTA(code.fi, s.dms);
+  s.dml = FILTB(code.fi, s.dml);
+  s.ap = TRIGA(tr, FILTC(SUBTC(s.dms, s.dml, tdp, y), s.ap));
+
+  // FUNCTW, FILTD, LIMB, FILTE.
+  const int32_t yup = LIMB(FILTD(code.wi, y));
   s.yl = FILTE(yup, s.yl);
   s.yu = yup;
 

@@ -14,6 +14,7 @@
 #include "g726/g726.h"
 #include "g726/g726_channel.h"
 #include "g726/g726_coder.h"
+#include "g726/g726_lanes.h"
 #include "zelt_voice_engine.h"
 
 namespace zt {
@@ -48,49 +49,63 @@ constexpr int CodeShift(int j, int b, int nbits) noexcept {
   return kOrder == G726Order::kMsbFirst ? nbits - (j + 1) * b : j * b;
 }
 
-template <int kBits, G726Order kOrder>
-void EncodeRun(G726Channel &channel, const int16_t *pcm, uint8_t *payload, int count) noexcept {
-  int k = 0;
-  for (; k + 8 <= count; k += 8, pcm += 8, payload += kBits) {
-    uint64_t acc = 0;
-    for (int j = 0; j < 8; ++j) {
-      const auto code = static_cast<uint64_t>(G726_CodeSample<kBits, true>(channel, pcm[j]));
-      acc |= code << CodeShift<kOrder>(j, kBits, 8 * kBits);
+// The frame loops run the step inline on a local copy of the state (the
+// lanes, or the block's words for a history the lanes cannot hold), which
+// keeps the whole state in registers; each loop has the step once, with the
+// code words gathered in a group integer that is written out whenever it
+// holds eight (b bytes) and at the end.
+
+template <int kBits, G726Order kOrder, typename State>
+State EncodeRun(State s, const int16_t *pcm, uint8_t *payload, int count) noexcept {
+  uint64_t acc = 0;  // LSB-first: code j at bit j * b; MSB-first: the latest code lowest
+  int held = 0;
+  for (int i = 0; i < count; ++i) {
+    const auto code = static_cast<uint64_t>(G726_CodeSample<kBits, true>(s, pcm[i]));
+    acc = kOrder == G726Order::kMsbFirst ? (acc << kBits) | code : acc | code << (held * kBits);
+    if (++held == 8) {
+      StoreGroup<kOrder>(payload, acc, kBits);
+      payload += kBits;
+      acc = 0;
+      held = 0;
     }
-    StoreGroup<kOrder>(payload, acc, kBits);
   }
-  const int rest = count - k;
-  if (rest == 0) return;
-  // The last byte's bits above the last code stay 0.
-  const int nbytes = (rest * kBits + 7) / 8;
-  uint64_t acc = 0;
-  for (int j = 0; j < rest; ++j) {
-    const auto code = static_cast<uint64_t>(G726_CodeSample<kBits, true>(channel, pcm[j]));
-    acc |= code << CodeShift<kOrder>(j, kBits, 8 * nbytes);
+  if (held != 0) {
+    // The last byte's bits above the last code stay 0.
+    const int nbytes = (held * kBits + 7) / 8;
+    if constexpr (kOrder == G726Order::kMsbFirst) acc <<= 8 * nbytes - held * kBits;
+    StoreGroup<kOrder>(payload, acc, nbytes);
   }
-  StoreGroup<kOrder>(payload, acc, nbytes);
+  return s;
 }
 
-template <int kBits, G726Order kOrder>
-void DecodeRun(G726Channel &channel, const uint8_t *payload, int16_t *pcm, int nbytes) noexcept {
+template <int kBits, G726Order kOrder, typename State>
+State DecodeRun(State s, const uint8_t *payload, int16_t *pcm, int nbytes) noexcept {
   constexpr uint64_t kMask = kG726CodeMask<kBits>;
-  for (; nbytes >= kBits; nbytes -= kBits, payload += kBits, pcm += 8) {
-    const uint64_t acc = LoadGroup<kOrder>(payload, kBits);
-    for (int j = 0; j < 8; ++j) {
-      const auto code =
-          static_cast<int32_t>((acc >> CodeShift<kOrder>(j, kBits, 8 * kBits)) & kMask);
-      pcm[j] = static_cast<int16_t>(G726_CodeSample<kBits, false>(channel, code));
-    }
-  }
-  // Fewer than kBits bytes remain: their whole codes, then a tail under kBits bits.
+  // Whole codes only: a tail under b bits is ignored.
   const int codes = 8 * nbytes / kBits;
-  if (codes == 0) return;
-  const uint64_t acc = LoadGroup<kOrder>(payload, nbytes);
-  for (int j = 0; j < codes; ++j) {
-    const auto code =
-        static_cast<int32_t>((acc >> CodeShift<kOrder>(j, kBits, 8 * nbytes)) & kMask);
-    pcm[j] = static_cast<int16_t>(G726_CodeSample<kBits, false>(channel, code));
+  uint64_t acc = 0;  // LSB-first: the next code lowest; MSB-first: the next code at the top
+  int held = 0;
+  for (int i = 0; i < codes; ++i) {
+    if (held == 0) {
+      const int group = nbytes < kBits ? nbytes : kBits;
+      acc = LoadGroup<kOrder>(payload, group);
+      if constexpr (kOrder == G726Order::kMsbFirst) acc <<= 64 - 8 * group;
+      payload += group;
+      nbytes -= group;
+      held = 8;
+    }
+    uint64_t code;
+    if constexpr (kOrder == G726Order::kMsbFirst) {
+      code = acc >> (64 - kBits);
+      acc <<= kBits;
+    } else {
+      code = acc & kMask;
+      acc >>= kBits;
+    }
+    --held;
+    pcm[i] = static_cast<int16_t>(G726_CodeSample<kBits, false>(s, static_cast<int32_t>(code)));
   }
+  return s;
 }
 
 // Rewrites nbytes bytes from order kFrom to order kTo, one group of (at most)
@@ -115,6 +130,45 @@ int Convert(uint8_t *payload, int b, int nbytes) noexcept {
   return 0;
 }
 
+// A block whose history holds words the lanes cannot (G726_HistoryFitsLanes)
+// codes its first eight samples, a whole group, with the scalar step: after
+// six, every history word is one FLOATA or FLOATB made.
+constexpr int kScalarSamples = 8;
+
+template <int kBits, G726Order kOrder>
+void EncodeWithWidth(ZT_VOICE_STATE &state, const int16_t *pcm, uint8_t *payload,
+                     int count) noexcept {
+  G726Channel channel = G726_LoadChannel(state, kBits);
+  int done = 0;
+  if (!G726_HistoryFitsLanes(channel)) [[unlikely]] {
+    done = std::min(count, kScalarSamples);
+    channel = EncodeRun<kBits, kOrder>(channel, pcm, payload, done);
+  }
+  if (done < count) {
+    channel = G726_FromLanes(EncodeRun<kBits, kOrder>(G726_ToLanes(channel), pcm + done,
+                                                      payload + done / 8 * kBits, count - done));
+  }
+  G726_StoreChannel(channel, state);
+}
+
+template <int kBits, G726Order kOrder>
+void DecodeWithWidth(ZT_VOICE_STATE &state, const uint8_t *payload, int16_t *pcm,
+                     int nbytes) noexcept {
+  G726Channel channel = G726_LoadChannel(state, kBits);
+  if (!G726_HistoryFitsLanes(channel)) [[unlikely]] {
+    // The first group of kBits bytes, eight codes (fewer bytes: their codes).
+    const int group = std::min(nbytes, kBits);
+    channel = DecodeRun<kBits, kOrder>(channel, payload, pcm, group);
+    payload += group;
+    pcm += 8 * group / kBits;
+    nbytes -= group;
+  }
+  if (nbytes > 0) {
+    channel = G726_FromLanes(DecodeRun<kBits, kOrder>(G726_ToLanes(channel), payload, pcm, nbytes));
+  }
+  G726_StoreChannel(channel, state);
+}
+
 }  // namespace
 
 void G726_EncodeBlockAt(ZT_VOICE_STATE &state, const int16_t *pcm, uint8_t *payload, int n, int b,
@@ -123,13 +177,11 @@ void G726_EncodeBlockAt(ZT_VOICE_STATE &state, const int16_t *pcm, uint8_t *payl
   if (count <= 0) return;
   G726_WithWidth(b, [&](auto width) {
     constexpr int kBits = decltype(width)::value;
-    G726Channel channel = G726_LoadChannel(state, kBits);
     if (order == G726Order::kMsbFirst) {
-      EncodeRun<kBits, G726Order::kMsbFirst>(channel, pcm, payload, count);
+      EncodeWithWidth<kBits, G726Order::kMsbFirst>(state, pcm, payload, count);
     } else {
-      EncodeRun<kBits, G726Order::kLsbFirst>(channel, pcm, payload, count);
+      EncodeWithWidth<kBits, G726Order::kLsbFirst>(state, pcm, payload, count);
     }
-    G726_StoreChannel(channel, state);
   });
 }
 
@@ -139,13 +191,11 @@ void G726_DecodeBlockAt(ZT_VOICE_STATE &state, const uint8_t *payload, int16_t *
   if (nbytes <= 0) return;
   G726_WithWidth(b, [&](auto width) {
     constexpr int kBits = decltype(width)::value;
-    G726Channel channel = G726_LoadChannel(state, kBits);
     if (order == G726Order::kMsbFirst) {
-      DecodeRun<kBits, G726Order::kMsbFirst>(channel, payload, pcm, nbytes);
+      DecodeWithWidth<kBits, G726Order::kMsbFirst>(state, payload, pcm, nbytes);
     } else {
-      DecodeRun<kBits, G726Order::kLsbFirst>(channel, payload, pcm, nbytes);
+      DecodeWithWidth<kBits, G726Order::kLsbFirst>(state, payload, pcm, nbytes);
     }
-    G726_StoreChannel(channel, state);
   });
 }
 

@@ -10,7 +10,6 @@
 #pragma once
 
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 
 #include "g726/g726_channel.h"
@@ -19,9 +18,11 @@ namespace zt {
 
 // ---- Floating normalisation ----------------------------------------------
 
-// The number of significant bits of a magnitude 0..32767 (0 for 0).
+// The number of significant bits of a magnitude 0..32767 (0 for 0): the
+// position of the top bit of 2 * magnitude + 1, which is never 0, so that the
+// count needs no test for a zero magnitude.
 constexpr int32_t G726_FloatExponent(int32_t magnitude) noexcept {
-  return std::bit_width(static_cast<uint32_t>(magnitude));
+  return 31 - __builtin_clz(static_cast<uint32_t>(2 * magnitude + 1));
 }
 
 // The six leading bits of a magnitude, 32..63; 32 for 0. Bit 5 of a non-zero
@@ -75,12 +76,13 @@ constexpr G726Estimate ACCUM(const G726Channel &s) noexcept {
 // derived from yl while the tone flag td (of the previous sample) is set.
 // thr1 is yl's antilog (ylint <= 10); from ylint 10 on it is capped at 31 << 10.
 constexpr int32_t TRANS(int32_t td, int32_t yl, int32_t dqmag) noexcept {
+  if (td != 1) return 0;  // the tone flag is rarely set, so this is rarely taken
   const int32_t ylint = yl >> 15;
   const int32_t ylfrac = (yl >> 10) & 31;
   const int32_t thr1 = (32 + ylfrac) << ylint;
   const int32_t thr2 = ylint > 9 ? 31 << 10 : thr1;
   const int32_t dqthr = (thr2 + (thr2 >> 1)) >> 1;
-  return td == 1 && dqmag > dqthr ? 1 : 0;
+  return dqmag > dqthr ? 1 : 0;
 }
 
 // ---- Reconstruction -------------------------------------------------------
@@ -88,7 +90,8 @@ constexpr int32_t TRANS(int32_t td, int32_t yl, int32_t dqmag) noexcept {
 // The signed value of sign-magnitude dq.
 constexpr int32_t G726_SignedDq(int32_t dq) noexcept {
   const int32_t magnitude = dq & 32767;
-  return (dq >> 15) != 0 ? -magnitude : magnitude;
+  const int32_t negative = -(dq >> 15);  // -1 or 0, a mask: the sign follows the signal
+  return (magnitude ^ negative) - negative;
 }
 
 // ADDC: dqsez = dq + sez; pk0 is its sign (-1 when negative, else 0, for any
@@ -99,7 +102,7 @@ struct G726Addc {
 };
 constexpr G726Addc ADDC(int32_t dq_signed, int32_t sez) noexcept {
   const int32_t dqsez = dq_signed + sez;
-  return {dqsez < 0 ? -1 : 0, dqsez == 0 ? 1 : 0};
+  return {dqsez >> 31, dqsez == 0 ? 1 : 0};
 }
 
 // ADDB: the reconstructed signal sr = dq + se.
@@ -116,7 +119,9 @@ constexpr int32_t FLOATA(int32_t dq) noexcept {
 // magnitude is limited to 32767, so an sr beyond 16 bits (extreme input or
 // code sequences) still gives a value of the 11-bit format.
 constexpr int32_t FLOATB(int32_t sr) noexcept {
-  const int32_t magnitude = std::min(sr < 0 ? -sr : sr, int32_t{32767});
+  int32_t magnitude = sr < 0 ? -sr : sr;
+  if (magnitude > 32767) [[unlikely]]
+    magnitude = 32767;
   return G726_Float(sr < 0 ? 1 : 0, magnitude);
 }
 
@@ -138,33 +143,45 @@ constexpr int32_t UPB(int32_t bn, int32_t dqn, int32_t dqmag, int32_t dqs) noexc
 }
 
 // UPA2: the unlimited a2t from the old a1, a2 and the signs pk0 (this sample),
-// pk1, pk2. fa1 is 4 * a1 limited to +-32764 (reached at |a1| >= 8192).
+// pk1, pk2 (each 0 or -1). fa1 is 4 * a1 limited to +-32764 (reached at
+// |a1| >= 8192). The gain (uga2a + fa) >> 7, with uga2a = +-16384 (a multiple
+// of 128) and fa = +-fa1, is +-128 + (+-fa1 >> 7); both shifts of fa1 depend
+// on the old a1 alone. The sign choices are masks and selects rather than
+// branches: the signs follow the signal and would defeat a branch predictor.
 constexpr int32_t UPA2(int32_t a1, int32_t a2, int32_t pk0, int32_t pk1, int32_t pk2,
                        int32_t sigpk) noexcept {
-  int32_t uga2 = 0;
-  if (sigpk == 0) {
-    const int32_t uga2a = pk0 == pk2 ? 16384 : -16384;
-    const int32_t fa1 = std::clamp(a1 * 4, int32_t{-32764}, int32_t{32764});
-    const int32_t fa = pk0 == pk1 ? -fa1 : fa1;
-    uga2 = (uga2a + fa) >> 7;
-  }
+  const int32_t fa1 = std::clamp(a1 * 4, int32_t{-32764}, int32_t{32764});
+  const int32_t differ1 = pk0 ^ pk1;  // -1 when the signs differ: fa = fa1, else -fa1
+  const int32_t differ2 = pk0 ^ pk2;  // -1 when the signs differ: uga2a = -16384
+  const int32_t fa_part = differ1 != 0 ? fa1 >> 7 : (-fa1) >> 7;
+  const int32_t uga2 = (((128 ^ differ2) - differ2) + fa_part) & (sigpk - 1);  // 0 when sigpk
   return a2 + uga2 - (a2 >> 7);
 }
 
-// LIMC: |a2| <= 0.75.
+// LIMC: |a2| <= 0.75. The limits of LIMC and LIMD are rarely reached, so
+// they are branches, kept off the sample-to-sample dependency chain; one
+// unsigned comparison tests both ends.
 constexpr int32_t LIMC(int32_t a2t) noexcept {
-  return std::clamp(a2t, int32_t{-12288}, int32_t{12288});
+  if (static_cast<uint32_t>(a2t + 12288) > 2u * 12288) [[unlikely]] {
+    return a2t < 0 ? -12288 : 12288;
+  }
+  return a2t;
 }
 
-// UPA1: the unlimited a1t from the old a1 and the signs pk0, pk1.
+// UPA1: the unlimited a1t from the old a1 and the signs pk0, pk1 (0 or -1).
 constexpr int32_t UPA1(int32_t a1, int32_t pk0, int32_t pk1, int32_t sigpk) noexcept {
-  const int32_t uga1 = sigpk != 0 ? 0 : (pk0 == pk1 ? 192 : -192);
+  const int32_t differ = pk0 ^ pk1;                              // -1 when the signs differ
+  const int32_t uga1 = ((192 ^ differ) - differ) & (sigpk - 1);  // 0 when sigpk
   return a1 + uga1 - (a1 >> 8);
 }
 
 // LIMD: |a1| <= 0.9375 - a2p, with the new a2 (a2p in -12288..12288).
 constexpr int32_t LIMD(int32_t a1t, int32_t a2p) noexcept {
-  return std::clamp(a1t, a2p - 15360, 15360 - a2p);
+  const int32_t limit = 15360 - a2p;  // 3072..27648
+  if (static_cast<uint32_t>(a1t + limit) > static_cast<uint32_t>(2 * limit)) [[unlikely]] {
+    return a1t < 0 ? -limit : limit;
+  }
+  return a1t;
 }
 
 // TONE: a narrow-band signal drives a2 toward -0.75; below -0.71875 it counts

@@ -155,10 +155,26 @@ constexpr int32_t ADDA(int32_t dqln, int32_t y) noexcept {
 // the sign dqs, bits 0..14 the magnitude, at most 23296). A negative dql is a
 // zero magnitude. dex <= 14 holds for dql <= 1846.
 constexpr int32_t ANTILOG(int32_t dql, int32_t dqs) noexcept {
-  const int32_t dex = (dql >> 7) & 15;
-  const int32_t dqt = 128 + (dql & 127);
-  const int32_t magnitude = dql < 0 ? 0 : (dqt << 7) >> (14 - dex);
+  // A negative dql is masked off rather than branched on: it comes with
+  // every zero-magnitude code word, as often as the signal is quiet.
+  const int32_t negative = dql >> 31;  // -1 when dql < 0
+  const int32_t dqlp = dql & ~negative;
+  const int32_t dex = (dqlp >> 7) & 15;
+  const int32_t dqt = 128 + (dqlp & 127);
+  const int32_t magnitude = ((dqt << 7) >> (14 - dex)) & ~negative;
   return magnitude + (dqs << 15);
+}
+
+// ---- First-order filters ----------------------------------------------------
+//
+// FILTA..FILTE are x + ((t - x) >> k) with a target t that is a multiple of
+// 2^k, t = c << k. That is x - ceil(x / 2^k) + c: the decay of x alone, which
+// the previous sample already determines, plus c, so that only an addition
+// waits for this sample's code word.
+
+// x - ceil(x / 2^k), for any x (the shift is a floor division).
+constexpr int32_t G726_Decay(int32_t x, int k) noexcept {
+  return x - ((x + (1 << k) - 1) >> k);
 }
 
 // ---- Adaptation speed control, near the end of a sample ------------------
@@ -170,12 +186,12 @@ constexpr int32_t FUNCTF(int32_t mag) noexcept {
 
 // FILTA: short-term mean of F(I), 9 fractional bits, time constant 2^-5.
 constexpr int32_t FILTA(int32_t fi, int32_t dms) noexcept {
-  return dms + (((fi << 9) - dms) >> 5);
+  return G726_Decay(dms, 5) + (fi << 4);  // dms + (((fi << 9) - dms) >> 5)
 }
 
 // FILTB: long-term mean of F(I), 11 fractional bits, time constant 2^-7.
 constexpr int32_t FILTB(int32_t fi, int32_t dml) noexcept {
-  return dml + (((fi << 11) - dml) >> 7);
+  return G726_Decay(dml, 7) + (fi << 4);  // dml + (((fi << 11) - dml) >> 7)
 }
 
 // SUBTC: ax, the target of ap: tdp for a scale factor of at least 1536 whose
@@ -184,12 +200,15 @@ constexpr int32_t SUBTC(int32_t dmsp, int32_t dmlp, int32_t tdp, int32_t y) noex
   const int32_t dif = (dmsp << 2) - dmlp;
   const int32_t difm = dif < 0 ? -dif : dif;
   const int32_t dthr = dmlp >> 3;
-  return (y >= 1536 && difm < dthr) ? tdp : 1;
+  // tdp (0 or 1) when both hold, else 1; computed, as the means' comparison
+  // follows the signal.
+  const int32_t both = (y >= 1536 ? 1 : 0) & (difm < dthr ? 1 : 0);
+  return 1 - (both & (tdp ^ 1));
 }
 
 // FILTC: ap moves toward ax (as 2.0 in 8 fractional bits) with time constant 2^-4.
 constexpr int32_t FILTC(int32_t ax, int32_t ap) noexcept {
-  return ap + (((ax << 9) - ap) >> 4);
+  return G726_Decay(ap, 4) + (ax << 5);  // ap + (((ax << 9) - ap) >> 4)
 }
 
 // TRIGA: a transition sets ap to 256 (1.0), the fast mode of the scale factor.
@@ -207,7 +226,7 @@ constexpr int32_t FUNCTW(int32_t mag) noexcept {
 // FILTD: the unlimited fast scale factor yut; W(I) (4 fractional bits) times
 // 32 has the 9 of y. Multiplied rather than shifted: W(I) may be negative.
 constexpr int32_t FILTD(int32_t wi, int32_t y) noexcept {
-  return y + ((wi * 32 - y) >> 5);
+  return G726_Decay(y, 5) + wi;  // y + ((wi * 32 - y) >> 5)
 }
 
 // LIMB: yu is limited to 544..5120 (1.06 .. 10.0 in 9 fractional bits).
@@ -218,7 +237,7 @@ constexpr int32_t LIMB(int32_t yut) noexcept {
 // FILTE: yl (15 fractional bits) follows yup (9 fractional bits, times 64)
 // with time constant 2^-6.
 constexpr int32_t FILTE(int32_t yup, int32_t yl) noexcept {
-  return yl + (((yup << 6) - yl) >> 6);
+  return G726_Decay(yl, 6) + yup;  // yl + (((yup << 6) - yl) >> 6)
 }
 
 }  // namespace zt
