@@ -150,9 +150,7 @@ template <int kBits, bool kEncode>
 
   // UPB, UPA2, LIMC, UPA1, LIMD, then TRIGB: a transition (rare) restarts
   // the predictor from zero coefficients, whose a2 of 0 is no tone.
-  // UPB's gain: 128 toward the sign of dq, 0 for a zero dq.
-  const int32_t gain = ((dqmag == 0 ? 0 : 128) ^ code.sign_mask) - code.sign_mask;
-  UPB6<G726Rate<kBits>::kLeak>(lanes, est, gain);
+  UPB6<G726Rate<kBits>::kLeak>(lanes, est, dqmag == 0 ? 0 : code.gain);
   const int32_t a2p = LIMC(UPA2(s.a1, s.a2, addc.pk0, s.pk1, s.pk2, addc.sigpk));
   s.a1 = LIMD(UPA1(s.a1, addc.pk0, s.pk1, addc.sigpk), a2p);
   s.a2 = a2p;
@@ -176,10 +174,10 @@ template <int kBits, bool kEncode>
   DELAY8(lanes, G726_HistoryWord(dqmag) | code.dq_sign, G726_HistoryWord(sr_limited));
   s.td = TRIGB(tr, tdp);
 
-  // FUNCTF, FILTA, FILTB, SUBTC, FILTC, TRIGA: the means run on every sample.
-  s.dms = FILTA(code.fi, s.dms);
-  s.dml = FILTB(code.fi, s.dml);
-  s.ap = TRIGA(tr, FILTC(SUBTC(s.dms, s.dml, tdp, y), s.ap));
+  // FUNCTF, FILTA, FILTB, SUBTC, FILTC, TRIGA: the means run on every
+  // sample. SUBTC's ax is tdp when y >= 1536 and the means agree, else 1.
+  const int32_t agree = (G726_MeansAgree(lanes, code.fi_pair) ? 1 : 0) & (y >= 1536 ? 1 : 0);
+  s.ap = TRIGA(tr, FILTC(1 - (agree & (tdp ^ 1)), s.ap));
 
   // FUNCTW, FILTD, LIMB, FILTE.
   const int32_t yup = LIMB(FILTD(code.wi, y));

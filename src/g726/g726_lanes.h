@@ -40,7 +40,8 @@ struct G726Lanes {
   __m128i b1to4;      // b1..b4, 14 fractional bits
   __m128i b56a12;     // b5, b6, a1, a2; lanes 2 and 3 equal the scalars a1, a2
   __m128i history;    // history words of dq1..dq6, sr1, sr2
-  G726Channel words;  // every other word; its b, dq, sr1 and sr2 are not used in a run
+  __m128i means;      // dms, dml in 16-bit lanes 0 and 1, the others 0
+  G726Channel words;  // every other word; its b, dq, sr1, sr2, dms, dml are not used in a run
 };
 
 // ---- History words ------------------------------------------------------
@@ -92,6 +93,8 @@ inline G726Lanes G726_ToLanes(const G726Channel &c) noexcept {
   const auto word = [](int32_t v) noexcept { return static_cast<int16_t>(G726_WordOfFloat(v)); };
   s.history = _mm_setr_epi16(word(c.dq[0]), word(c.dq[1]), word(c.dq[2]), word(c.dq[3]),
                              word(c.dq[4]), word(c.dq[5]), word(c.sr1), word(c.sr2));
+  s.means =
+      _mm_setr_epi16(static_cast<int16_t>(c.dms), static_cast<int16_t>(c.dml), 0, 0, 0, 0, 0, 0);
   s.words = c;
   return s;
 }
@@ -109,6 +112,9 @@ inline G726Channel G726_FromLanes(const G726Lanes &s) noexcept {
   }
   c.sr1 = G726_FloatOfWord(h[6]);
   c.sr2 = G726_FloatOfWord(h[7]);
+  const int32_t means = _mm_cvtsi128_si32(s.means);
+  c.dms = means & 0xFFFF;
+  c.dml = (means >> 16) & 0xFFFF;
   return c;
 }
 
@@ -202,6 +208,27 @@ inline void UPB6(G726Lanes &s, const G726LanesEstimate &est, int32_t gain) noexc
   s.b56a12 = _mm_sub_epi32(_mm_add_epi32(s.b56a12, ugbn58), _mm_srai_epi32(s.b56a12, kLeak));
 }
 
+// ---- Adaptation speed control on the lanes -----------------------------------
+
+// FILTA and FILTB on the two means (dms 0..3584 in lane 0, dml 0..14336 in
+// lane 1), with fi_pair holding F(I) << 4 in both lanes; then SUBTC's
+// comparison of the new means: whether |4 dms - dml| < dml >> 3. The decays
+// x - ceil(x / 2^k) of G726_Decay are x less the multiply-high of
+// x + 2^k - 1 by 2^(16 - k), exact in these ranges, and no value leaves 16
+// bits.
+inline bool G726_MeansAgree(G726Lanes &s, int32_t fi_pair) noexcept {
+  const __m128i decayed = _mm_sub_epi16(
+      s.means, _mm_mulhi_epi16(_mm_add_epi16(s.means, _mm_setr_epi16(31, 127, 0, 0, 0, 0, 0, 0)),
+                               _mm_setr_epi16(1 << 11, 1 << 9, 0, 0, 0, 0, 0, 0)));
+  s.means = _mm_add_epi16(decayed, _mm_cvtsi32_si128(fi_pair));
+  const __m128i scaled = _mm_mullo_epi16(s.means, _mm_setr_epi16(4, 1, 0, 0, 0, 0, 0, 0));
+  const __m128i swapped = _mm_shufflelo_epi16(scaled, _MM_SHUFFLE(3, 2, 0, 1));
+  const __m128i dif = _mm_sub_epi16(scaled, swapped);  // lane 0: 4 dms - dml
+  const __m128i difm = _mm_max_epi16(dif, _mm_sub_epi16(_mm_setzero_si128(), dif));
+  const __m128i dthr = _mm_srai_epi16(swapped, 3);  // lane 0: dml >> 3
+  return (_mm_cvtsi128_si32(_mm_cmpgt_epi16(dthr, difm)) & 1) != 0;
+}
+
 // Puts the scalar a1, a2 into lanes 6 and 7.
 inline void G726_PutPoles(G726Lanes &s) noexcept {
   const __m128i a12 =
@@ -277,8 +304,9 @@ struct G726CodeRow {
   int32_t dq_sign;    // dqs << 15, the sign bit of sign-magnitude dq
   int32_t sign_mask;  // -dqs
   int32_t wi;         // FUNCTW: W(I), 4 fractional bits
-  int32_t fi;         // FUNCTF: F(I)
-  int32_t unused[3];  // to 32 bytes, an index scaled by a shift
+  int32_t fi_pair;    // FUNCTF: F(I) << 4, in both 16-bit halves, FILTA's and FILTB's input
+  int32_t gain;       // UPB's gain for a non-zero dq: 128 toward the sign of dq
+  int32_t unused[2];  // to 32 bytes, an index scaled by a shift
 };
 
 template <int kBits>
@@ -287,8 +315,10 @@ constexpr std::array<G726CodeRow, 1u << kBits> G726_MakeCodeRows() noexcept {
   for (int32_t code = 0; code < (1 << kBits); ++code) {
     const int32_t mag = G726_MagnitudeIndex<kBits>(code);
     const int32_t dqs = code >> (kBits - 1);
-    rows[static_cast<std::size_t>(code)] = {RECONST<kBits>(mag), dqs << 15,          -dqs,
-                                            FUNCTW<kBits>(mag),  FUNCTF<kBits>(mag), {0, 0, 0}};
+    const int32_t fi16 = FUNCTF<kBits>(mag) << 4;
+    rows[static_cast<std::size_t>(code)] = {
+        RECONST<kBits>(mag),   dqs << 15, -dqs, FUNCTW<kBits>(mag), fi16 | fi16 << 16,
+        dqs != 0 ? -128 : 128, {0, 0}};
   }
   return rows;
 }

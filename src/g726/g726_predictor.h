@@ -10,6 +10,8 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "g726/g726_channel.h"
@@ -72,17 +74,33 @@ constexpr G726Estimate ACCUM(const G726Channel &s) noexcept {
 
 // ---- Transition detector -------------------------------------------------
 
-// TRANS: a transition is a quantized difference above 1.5 times a threshold
-// derived from yl while the tone flag td (of the previous sample) is set.
-// thr1 is yl's antilog (ylint <= 10); from ylint 10 on it is capped at 31 << 10.
+// TRANS's threshold dqthr, 1.5 times thr2 halved, where thr1 is yl's antilog
+// and thr2 caps it at 31 << 10 from ylint = 10 on. It depends on yl >> 10
+// alone (ylint and the five fraction bits ylfrac), so it is a table over the
+// range of yl, 34816..327680.
+inline constexpr int32_t kG726MaxYl = 327680;
+
+constexpr std::array<int16_t, (kG726MaxYl >> 10) + 1> G726_MakeTransThresholds() noexcept {
+  std::array<int16_t, (kG726MaxYl >> 10) + 1> table{};
+  for (int32_t top = 0; top <= (kG726MaxYl >> 10); ++top) {
+    const int32_t ylint = top >> 5;
+    const int32_t ylfrac = top & 31;
+    const int32_t thr1 = (32 + ylfrac) << ylint;
+    const int32_t thr2 = ylint > 9 ? 31 << 10 : thr1;
+    table[static_cast<std::size_t>(top)] = static_cast<int16_t>((thr2 + (thr2 >> 1)) >> 1);
+  }
+  return table;
+}
+
+inline constexpr std::array<int16_t, (kG726MaxYl >> 10) + 1> kG726TransThresholds =
+    G726_MakeTransThresholds();
+
+// TRANS: a transition is a quantized difference above the threshold of yl
+// while the tone flag td (of the previous sample) is set. The flag is clear
+// for most samples, which then need no threshold.
 constexpr int32_t TRANS(int32_t td, int32_t yl, int32_t dqmag) noexcept {
-  if (td != 1) return 0;  // the tone flag is rarely set, so this is rarely taken
-  const int32_t ylint = yl >> 15;
-  const int32_t ylfrac = (yl >> 10) & 31;
-  const int32_t thr1 = (32 + ylfrac) << ylint;
-  const int32_t thr2 = ylint > 9 ? 31 << 10 : thr1;
-  const int32_t dqthr = (thr2 + (thr2 >> 1)) >> 1;
-  return dqmag > dqthr ? 1 : 0;
+  if (td != 1) return 0;
+  return dqmag > kG726TransThresholds[static_cast<std::size_t>(yl >> 10)] ? 1 : 0;
 }
 
 // ---- Reconstruction -------------------------------------------------------
