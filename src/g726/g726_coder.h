@@ -111,9 +111,10 @@ inline int32_t G726_CodeSample(G726Channel &s, int32_t value) noexcept {
   }
 }
 
-// The same step on the lanes (g726_lanes.h): ACCUM, UPB and DELAY on vector
-// registers, LOG with QUAN and ANTILOG through floating-point conversions,
-// the code word's table values from one row, and the sign choices as masks.
+// The same step on the lanes (g726_lanes.h): ACCUM, UPB, DELAY and the
+// speed control's means on vector registers, QUAN and TRANS's threshold from
+// tables, the code word's table values from one row, and the sign choices
+// as masks.
 // Always inlined: as a call, the lanes would pass through memory and every
 // vector constant be reloaded on each sample.
 template <int kBits, bool kEncode>
@@ -131,15 +132,20 @@ template <int kBits, bool kEncode>
       const G726Log log = LOG(d);
       I = QUAN<kBits>(SUBTB(log.dl, y), log.ds);  // one decision level
     } else {
-      I = G726_QuantizeLanes<kBits>(d, y);
+      I = G726_QuantizeByTable<kBits>(d, y);
     }
   } else {
     I = value & kG726CodeMask<kBits>;
   }
   const G726CodeRow &code = kG726CodeRows<kBits>[static_cast<std::size_t>(I)];
 
-  // RECONST, ADDA, ANTILOG.
-  const int32_t dqmag = G726_AntilogMagnitude(ADDA(code.dqln, y));
+  // RECONST, ADDA, ANTILOG. In the encoder dq is on the sample-to-sample
+  // dependency chain (through the estimate), where the float form's
+  // conversions cost more time than the integer shifts; the decoder's dq
+  // depends on the code word alone, and there the float form's fewer
+  // instructions count.
+  const int32_t dql = ADDA(code.dqln, y);
+  const int32_t dqmag = kEncode ? ANTILOG(dql, 0) : G726_AntilogMagnitude(dql);
 
   // TRANS sees td and yl as the previous sample left them.
   const int32_t tr = TRANS(s.td, s.yl, dqmag);

@@ -243,7 +243,7 @@ inline void DELAY8(G726Lanes &s, int32_t dq_word, int32_t sr_word) noexcept {
   s.history = _mm_insert_epi16(_mm_insert_epi16(moved, dq_word, 0), sr_word, 6);
 }
 
-// ---- Quantizer and inverse quantizer ---------------------------------------
+// ---- Quantizer and inverse quantizer (plain scalar code) -------------------
 
 // QUAN as a table of k, the number of decision levels at or below dln, for
 // every dln that LOG and SUBTB can give: dl is 0..1919 (14 << 7 | 127) and
@@ -270,15 +270,9 @@ inline constexpr std::array<uint8_t, kG726MaxDln - kG726MinDln + 1> kG726QuanTab
     G726_MakeQuanTable<kBits>();
 
 // LOG, SUBTB and QUAN of the difference d at scale factor y: the code word.
-// LOG comes from the float of |d| & 32767 (at least 1, whose LOG is that of
-// 0): the top half of its bits is (exponent + 127) << 7 | the seven fraction
-// bits below the leading 1, which is dl + (127 << 7).
 template <int kBits>
-inline int32_t G726_QuantizeLanes(int32_t d, int32_t y) noexcept {
-  int32_t dqm = (d < 0 ? -d : d) & 32767;
-  dqm = dqm == 0 ? 1 : dqm;
-  const int32_t top = static_cast<int32_t>(std::bit_cast<uint32_t>(static_cast<float>(dqm)) >> 16);
-  const int32_t dln = top - (127 << 7) - (y >> 2);  // SUBTB
+inline int32_t G726_QuantizeByTable(int32_t d, int32_t y) noexcept {
+  const int32_t dln = SUBTB(LOG(d).dl, y);
   const int32_t k = kG726QuanTable<kBits>[static_cast<std::size_t>(dln - kG726MinDln)];
   const int32_t ds = d >> 15;
   // The lowest interval (k = 0) gives the all-ones code word whatever ds;
