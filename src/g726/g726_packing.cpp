@@ -49,14 +49,15 @@ constexpr int CodeShift(int j, int b, int nbits) noexcept {
   return kOrder == G726Order::kMsbFirst ? nbits - (j + 1) * b : j * b;
 }
 
-// The frame loops run the step inline on a local copy of the state (the
-// lanes, or the block's words for a history the lanes cannot hold), which
-// keeps the whole state in registers; each loop has the step once, with the
-// code words gathered in a group integer that is written out whenever it
-// holds eight (b bytes) and at the end.
+// The frame loops run the step inline on a local copy of the lanes, which
+// keeps the whole state in registers (and are functions of their own, so
+// that the rare paths around them do not take registers from the loop); each loop has the step
+// once, with the code words gathered in a group integer that is written out whenever it holds eight
+// (b bytes) and at the end.
 
-template <int kBits, G726Order kOrder, typename State>
-State EncodeRun(State s, const int16_t *pcm, uint8_t *payload, int count) noexcept {
+template <int kBits, G726Order kOrder>
+[[gnu::noinline]] G726Lanes EncodeRun(G726Lanes s, const int16_t *pcm, uint8_t *payload,
+                                      int count) noexcept {
   uint64_t acc = 0;  // LSB-first: code j at bit j * b; MSB-first: the latest code lowest
   int held = 0;
   for (int i = 0; i < count; ++i) {
@@ -78,8 +79,9 @@ State EncodeRun(State s, const int16_t *pcm, uint8_t *payload, int count) noexce
   return s;
 }
 
-template <int kBits, G726Order kOrder, typename State>
-State DecodeRun(State s, const uint8_t *payload, int16_t *pcm, int nbytes) noexcept {
+template <int kBits, G726Order kOrder>
+[[gnu::noinline]] G726Lanes DecodeRun(G726Lanes s, const uint8_t *payload, int16_t *pcm,
+                                      int nbytes) noexcept {
   constexpr uint64_t kMask = kG726CodeMask<kBits>;
   // Whole codes only: a tail under b bits is ignored.
   const int codes = 8 * nbytes / kBits;
@@ -132,8 +134,15 @@ int Convert(uint8_t *payload, int b, int nbytes) noexcept {
 
 // A block whose history holds words the lanes cannot (G726_HistoryFitsLanes)
 // codes its first eight samples, a whole group, with the scalar step: after
-// six, every history word is one FLOATA or FLOATB made.
+// six, every history word is one FLOATA or FLOATB made. This happens only for
+// a corrupt block, so the scalar step is a call, shared by both orders,
+// rather than a second copy inlined into every frame loop.
 constexpr int kScalarSamples = 8;
+
+template <int kBits, bool kEncode>
+[[gnu::noinline]] int32_t ScalarStep(G726Channel &channel, int32_t value) noexcept {
+  return G726_CodeSample<kBits, kEncode>(channel, value);
+}
 
 template <int kBits, G726Order kOrder>
 void EncodeWithWidth(ZT_VOICE_STATE &state, const int16_t *pcm, uint8_t *payload,
@@ -142,7 +151,13 @@ void EncodeWithWidth(ZT_VOICE_STATE &state, const int16_t *pcm, uint8_t *payload
   int done = 0;
   if (!G726_HistoryFitsLanes(channel)) [[unlikely]] {
     done = std::min(count, kScalarSamples);
-    channel = EncodeRun<kBits, kOrder>(channel, pcm, payload, done);
+    const int nbytes = (done * kBits + 7) / 8;
+    uint64_t acc = 0;
+    for (int j = 0; j < done; ++j) {
+      const auto code = static_cast<uint64_t>(ScalarStep<kBits, true>(channel, pcm[j]));
+      acc |= code << CodeShift<kOrder>(j, kBits, 8 * nbytes);
+    }
+    StoreGroup<kOrder>(payload, acc, nbytes);
   }
   if (done < count) {
     channel = G726_FromLanes(EncodeRun<kBits, kOrder>(G726_ToLanes(channel), pcm + done,
@@ -158,9 +173,15 @@ void DecodeWithWidth(ZT_VOICE_STATE &state, const uint8_t *payload, int16_t *pcm
   if (!G726_HistoryFitsLanes(channel)) [[unlikely]] {
     // The first group of kBits bytes, eight codes (fewer bytes: their codes).
     const int group = std::min(nbytes, kBits);
-    channel = DecodeRun<kBits, kOrder>(channel, payload, pcm, group);
+    const uint64_t acc = LoadGroup<kOrder>(payload, group);
+    const int codes = 8 * group / kBits;
+    for (int j = 0; j < codes; ++j) {
+      const auto code = static_cast<int32_t>((acc >> CodeShift<kOrder>(j, kBits, 8 * group)) &
+                                             kG726CodeMask<kBits>);
+      pcm[j] = static_cast<int16_t>(ScalarStep<kBits, false>(channel, code));
+    }
     payload += group;
-    pcm += 8 * group / kBits;
+    pcm += codes;
     nbytes -= group;
   }
   if (nbytes > 0) {
