@@ -37,7 +37,7 @@ uint32_t TestSeed() {
 
 // One stream: a type, a frame size that loses no sample for it, and where in
 // the shared signal its samples start.
-struct StreamSpec {
+struct StreamPlan {
   int type;
   int frame_samples;
   std::size_t offset;
@@ -60,24 +60,24 @@ bool operator==(const StreamOutput &a, const StreamOutput &b) {
 
 // A stream in progress.
 struct Stream {
-  const StreamSpec *spec;
+  const StreamPlan *plan;
   StreamOutput out;
 
   void Start() {
-    out.results.push_back(ZT_VOICE_EncReset(&out.enc, spec->type));
-    out.results.push_back(ZT_VOICE_DecReset(&out.dec, spec->type));
+    out.results.push_back(ZT_VOICE_EncReset(&out.enc, plan->type));
+    out.results.push_back(ZT_VOICE_DecReset(&out.dec, plan->type));
   }
   void CodeFrame(const std::vector<int16_t> &signal, int k) {
     const int16_t *pcm =
-        signal.data() + spec->offset + static_cast<std::size_t>(k * spec->frame_samples);
+        signal.data() + plan->offset + static_cast<std::size_t>(k * plan->frame_samples);
     std::array<uint8_t, ZT_VOICE_MAX_FRAME_BYTES> frame{};
     out.results.push_back(
-        ZT_VOICE_EncodeFrame(&out.enc, pcm, frame.data(), spec->frame_samples, spec->type));
+        ZT_VOICE_EncodeFrame(&out.enc, pcm, frame.data(), plan->frame_samples, plan->type));
     out.frames.insert(out.frames.end(), frame.begin(), frame.begin() + 4 + 2 * frame[2]);
     std::array<int16_t, ZT_VOICE_MAX_SAMPLES> samples{};
     int16_t count = -1;
     out.results.push_back(
-        ZT_VOICE_DecodeFrame(&out.dec, frame.data(), samples.data(), spec->type, &count));
+        ZT_VOICE_DecodeFrame(&out.dec, frame.data(), samples.data(), plan->type, &count));
     out.decoded.insert(out.decoded.end(), samples.begin(),
                        samples.begin() + (count > 0 ? count : 0));
   }
@@ -95,9 +95,9 @@ std::vector<int16_t> MakeSignal(uint32_t seed, std::size_t n) {
   return pcm;
 }
 
-std::vector<StreamSpec> MakeSpecs(uint32_t seed) {
+std::vector<StreamPlan> MakePlans(uint32_t seed) {
   std::mt19937 rng(seed);
-  std::vector<StreamSpec> specs;
+  std::vector<StreamPlan> plans;
   for (const CodecType &c : zt_test::kCodecTypes) {
     for (int s = 0; s < kStreamsPerType; ++s) {
       // Frame sizes that carry every sample: 80k (G.711, G.726, type 3),
@@ -105,10 +105,10 @@ std::vector<StreamSpec> MakeSpecs(uint32_t seed) {
       const int k = 1 + static_cast<int>(rng() % 3);
       const bool plus_one =
           c.type == ZT_VOICE_ADPCM_LEAD || (c.family == Family::kG726 && s % 2 == 1);
-      specs.push_back({c.type, 80 * k + (plus_one ? 1 : 0), rng() % 4000});
+      plans.push_back({c.type, 80 * k + (plus_one ? 1 : 0), rng() % 4000});
     }
   }
-  return specs;
+  return plans;
 }
 
 constexpr std::size_t kSignalSamples = 4000 + kFrames * 241 + 1;
@@ -117,18 +117,18 @@ TEST(Concurrency, StreamsOnManyThreadsMatchStreamsCodedAlone) {
   const uint32_t seed = TestSeed();
   SCOPED_TRACE("seed " + std::to_string(seed) + " (ZT_TEST_SEED)");
   const std::vector<int16_t> signal = MakeSignal(seed, kSignalSamples);
-  const std::vector<StreamSpec> specs = MakeSpecs(seed);
+  const std::vector<StreamPlan> plans = MakePlans(seed);
 
   std::vector<StreamOutput> alone;
-  for (const StreamSpec &spec : specs) {
-    Stream s{&spec, {}};
+  for (const StreamPlan &plan : plans) {
+    Stream s{&plan, {}};
     s.Start();
     for (int k = 0; k < kFrames; ++k) s.CodeFrame(signal, k);
     alone.push_back(s.out);
   }
 
   std::vector<Stream> streams;
-  for (const StreamSpec &spec : specs) streams.push_back({&spec, {}});
+  for (const StreamPlan &plan : plans) streams.push_back({&plan, {}});
   std::latch start(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t) {
@@ -147,8 +147,8 @@ TEST(Concurrency, StreamsOnManyThreadsMatchStreamsCodedAlone) {
   }
   for (std::thread &th : threads) th.join();
 
-  for (std::size_t i = 0; i < specs.size(); ++i) {
-    SCOPED_TRACE("stream " + std::to_string(i) + ", type " + std::to_string(specs[i].type));
+  for (std::size_t i = 0; i < plans.size(); ++i) {
+    SCOPED_TRACE("stream " + std::to_string(i) + ", type " + std::to_string(plans[i].type));
     for (ZT_VOICE_RESULT r : alone[i].results) ASSERT_EQ(r, ZT_SUCCESS);
     EXPECT_TRUE(streams[i].out == alone[i]) << "the stream coded among others differs";
   }
