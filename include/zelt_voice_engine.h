@@ -116,10 +116,10 @@ typedef struct ZT_VOICE_FRAME_HDR {
  * library's own tables. G.726 refuses a block whose word 0 is not 2 or whose
  * word 1 is not the type's code width (2 to 5) with ZT_ERR_VOICE_ENC_TYPE or
  * ZT_ERR_VOICE_DEC_TYPE, writing nothing but the decoder's count of 0; with
- * those two words right, any other content codes, to unspecified samples or
- * codes, until the next reset. IMA ADPCM reads a step index above 88 as 88
- * (the encoder stores 88 before it codes); its decoder ignores the block's
- * content and only writes it. */
+ * those two words right, any other content codes, to samples or codes of no
+ * particular value, until the next reset. IMA ADPCM reads a step index above
+ * 88 as 88 (the encoder stores 88 before it codes); its decoder ignores the
+ * block's content and only writes it. */
 typedef struct ZT_VOICE_STATE {
   uint32_t opaque[26];
 } ZT_VOICE_STATE;
