@@ -17,7 +17,7 @@ std::optional<std::string> ParsedArgs::Value(std::string_view long_name) const {
   return it->second;
 }
 
-ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> specs) {
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> known) {
   ParsedArgs parsed;
   bool options_ended = false;
   for (size_t i = 0; i < args.size(); ++i) {
@@ -30,7 +30,7 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSp
       options_ended = true;
       continue;
     }
-    const OptionSpec *spec = nullptr;
+    const OptionSpec *matched = nullptr;
     std::optional<std::string> inline_value;
     if (arg[1] == '-') {
       std::string_view name = std::string_view(arg).substr(2);
@@ -38,19 +38,19 @@ ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSp
         inline_value = std::string(name.substr(eq + 1));
         name = name.substr(0, eq);
       }
-      for (const OptionSpec &s : specs) {
-        if (s.long_name == name) spec = &s;
+      for (const OptionSpec &s : known) {
+        if (s.long_name == name) matched = &s;
       }
     } else if (arg.size() == 2) {
-      for (const OptionSpec &s : specs) {
-        if (s.short_name != 0 && s.short_name == arg[1]) spec = &s;
+      for (const OptionSpec &s : known) {
+        if (s.short_name != 0 && s.short_name == arg[1]) matched = &s;
       }
     }
-    if (spec == nullptr) throw UsageError("unknown option '" + arg + "'");
-    const std::string name(spec->long_name);
+    if (matched == nullptr) throw UsageError("unknown option '" + arg + "'");
+    const std::string name(matched->long_name);
     if (parsed.Has(name)) throw UsageError("option --" + name + " given twice");
     std::string value;
-    if (spec->takes_value) {
+    if (matched->takes_value) {
       if (inline_value) {
         value = *inline_value;
       } else if (i + 1 < args.size()) {

@@ -31,7 +31,7 @@ class ParsedArgs {
 
 // Throws a usage error for an unknown option, a missing value or a repeated
 // option.
-ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> specs);
+ParsedArgs ParseArgs(std::span<const std::string> args, std::span<const OptionSpec> known);
 
 // Parses a whole decimal number for an option; throws a usage error that
 // names `what` otherwise.
