@@ -116,7 +116,7 @@ std::vector<int16_t> DecodeChecked(Channel &ch, const CodecType &c, const Frame 
     return {};
   }
   ZT_FUZZ_CHECK(result == ZT_SUCCESS, "decode(encode(x)) succeeds");
-  ZT_FUZZ_CHECK(count == CarriedCount(c, n), "the decoder reports the carried count");
+  ZT_FUZZ_CHECK(count == zt_test::CarriedSamples(c, n), "the decoder reports the carried count");
   for (int i = count; i < ZT_VOICE_MAX_SAMPLES; ++i) {
     ZT_FUZZ_CHECK(out[i] == 0x5A5A, "no sample past the count is written");
   }
@@ -281,7 +281,7 @@ void RunOther(ByteReader &in, const CodecType &c, Channel &ch, const ZT_VOICE_ST
     if (c.family == Family::kG711) {
       ZT_FUZZ_CHECK(decoded || !in_step, "a frame of 80k or 80k + 1 samples decodes");
       CheckG711FixedPoints(c, out);
-    } else if (CarriedCount(c, n) == n) {
+    } else if (zt_test::CarriedSamples(c, n) == n) {
       ZT_FUZZ_CHECK(std::memcmp(enc, dec, 3) == 0,
                     "an ADPCM decoder ends where the encoder is after a whole frame");
     }

@@ -120,19 +120,6 @@ inline bool BlockSuits(const CodecType &c, const ZT_VOICE_STATE &state) {
   return state.opaque[0] == 2 && state.opaque[1] == static_cast<uint32_t>(c.bits);
 }
 
-// The samples of n that a frame carries.
-inline int CarriedCount(const CodecType &c, int n) {
-  switch (c.family) {
-    case Family::kG711:
-      return n / 2 * 2;
-    case Family::kAdpcm:
-      return c.type == ZT_VOICE_ADPCM ? n / 4 * 4 : (n - 1) / 4 * 4 + 1;
-    case Family::kG726:
-      return 16 * (c.bits * n / 16) / c.bits;
-  }
-  return -1;
-}
-
 // Bytes of the block that a frame call of this type may change: none for
 // G.711, the predictor and step index (bytes 0-2) for IMA ADPCM, all of it for
 // G.726.

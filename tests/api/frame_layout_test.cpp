@@ -43,19 +43,6 @@ int ExpectedSamples(const CodecType &c, int length) {
   return -1;
 }
 
-// Samples a frame of n carries: whole payload units only.
-int CarriedSamples(const CodecType &c, int n) {
-  switch (c.family) {
-    case Family::kG711:
-      return n / 2 * 2;
-    case Family::kAdpcm:
-      return c.type == ZT_VOICE_ADPCM ? n / 4 * 4 : (n - 1) / 4 * 4 + 1;
-    case Family::kG726:
-      return 16 * (c.bits * n / 16) / c.bits;
-  }
-  return -1;
-}
-
 class Frames : public testing::TestWithParam<CodecType> {};
 
 TEST_P(Frames, HeaderSizeAndNothingBeyond) {
@@ -93,7 +80,7 @@ TEST_P(Frames, DecodesWhatWasCarriedAndNothingMore) {
     int16_t count = -1;
     ASSERT_EQ(ZT_VOICE_DecodeFrame(&dec, frame.data(), out.data(), c.type, &count), ZT_SUCCESS)
         << "n=" << n;
-    EXPECT_EQ(count, CarriedSamples(c, n)) << "n=" << n;
+    EXPECT_EQ(count, zt_test::CarriedSamples(c, n)) << "n=" << n;
     EXPECT_EQ(frame, sent) << "the decoder modified the frame";
     for (std::size_t i = count; i < out.size(); ++i) {
       ASSERT_EQ(out[i], 0x5A5A) << "sample " << i << " written beyond the count";

@@ -52,6 +52,19 @@ constexpr int LengthFor(const CodecType &c, int n) {
   return -1;
 }
 
+// Samples a frame of n carries: whole payload units only.
+constexpr int CarriedSamples(const CodecType &c, int n) {
+  switch (c.family) {
+    case Family::kG711:
+      return n / 2 * 2;
+    case Family::kAdpcm:
+      return c.type == ZT_VOICE_ADPCM ? n / 4 * 4 : (n - 1) / 4 * 4 + 1;
+    case Family::kG726:
+      return 16 * (c.bits * n / 16) / c.bits;
+  }
+  return -1;
+}
+
 // For INSTANTIATE_TEST_SUITE_P over kCodecTypes.
 struct CodecTypeName {
   std::string operator()(const auto &info) const { return info.param.name; }
